@@ -2,19 +2,9 @@
 // portable modules directly.
 #pragma once
 
-#include <stdint.h>
+#include "map_record_cases.h"
 
-#include <string>
 #include <vector>
-
-struct RecordedLabel {
-    uint32_t address;
-    int32_t type;
-    std::string name;
-    bool operator==(const RecordedLabel& other) const {
-        return address == other.address && type == other.type && name == other.name;
-    }
-};
 
 // Every _Insertname call since the last reset, in order.
 std::vector<RecordedLabel>& FakeHostLabels();

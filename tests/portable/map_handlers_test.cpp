@@ -11,47 +11,8 @@
 
 namespace {
 
-struct RecordCase {
-    std::string record;
-    std::vector<RecordedLabel> labels;
-};
-
-std::string Padded(const std::string& front, size_t column39Index, const std::string& tail) {
-    std::string s = front;
-    s.resize(column39Index, ' ');
-    return s + tail;
-}
-
-std::vector<RecordCase> RecordCases() {
-    const std::string longName(300, 'n');
-    return {
-        {"00401000 _main", {{0x401000, 49, "_MAIN"}}},
-        {Padded("00401000", 38, "start"), {{0x401000, 49, "START"}}},
-        {"  401000 foo", {{0x401000, 49, "FOO"}}},
-        {"00401000 main f module", {{0x401000, 49, "MAIN F MODULE"}}},
-        {"00401000 \tname\t ", {{0x401000, 49, "NAME"}}},
-        {"", {}},
-        {"              ", {}},
-        {"\t\t\t\t\t\t\t\t\t\t\t\t", {}},
-        {"00401000", {}},
-        {"00401000 ", {}},
-        {"00401000  short name", {}},
-        {Padded("00401000", 38, ""), {}},
-        {Padded("00401000", 38, "   "), {}},
-        {"00000000 zero", {}},
-        {"         blank", {}},
-        {"FFFFFFFF top", {{0xFFFFFFFF, 49, "TOP"}}},
-        {"0040100a low", {{0x40102A, 49, "LOW"}}},
-        {"0040 100 inner", {{0x3F0100, 49, "INNER"}}},
-        {"00401000x" + longName, {{0x401000, 49, std::string(254, 'N')}}},
-        {"00401000x" + std::string(250, 'n') + "      tail", {{0x401000, 49, std::string(250, 'N')}}},
-        {"00401000 caf\xe9_\xff", {{0x401000, 49, "CAF\xe9_\xff"}}},
-        {"00401000:name", {{0x401000, 49, "NAME"}}},
-    };
-}
-
 TEST(MapRecordHandler, GivesTheLabelsOfTheTable) {
-    for (const RecordCase& c : RecordCases()) {
+    for (const MapRecordCase& c : MapRecordCases()) {
         FakeHostReset();
         const std::string copy = c.record;
         EXPECT_EQ(MAPFilePerRecordHandler(static_cast<int32_t>(c.record.size()), c.record.c_str()), 0);
