@@ -13,10 +13,21 @@ void RobotInit(RobotTask* task, const char* title, RobotAction action) {
     task->timeoutMs = 10000;
 }
 
+// Other programs in the same Wine prefix may show a window of that title.
+static HWND FindOwnWindow(const RobotTask* task) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, task->windowClass, task->title)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
 static HWND WaitForWindow(const RobotTask* task) {
-    for (DWORD waited = 0; waited < task->timeoutMs; waited += POLL_MS) {
-        HWND window = FindWindowA(task->windowClass, task->title);
-        if (window != nullptr && IsWindowVisible(window)) return window;
+    for (DWORD waited = 0; waited < task->timeoutMs && task->stopRequested == 0; waited += POLL_MS) {
+        HWND window = FindOwnWindow(task);
+        if (window != nullptr) return window;
         Sleep(POLL_MS);
     }
     return nullptr;
@@ -80,4 +91,9 @@ bool RobotFinish(RobotTask* task) {
         task->thread = nullptr;
     }
     return task->window != nullptr;
+}
+
+bool RobotStop(RobotTask* task) {
+    InterlockedExchange(&task->stopRequested, 1);
+    return RobotFinish(task);
 }

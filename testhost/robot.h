@@ -1,5 +1,6 @@
-// The dialog robot: a thread that waits for a top-level window by class
-// and title, reads what it shows, and answers it as a user would. Tests
+// The dialog robot: a thread that waits for a top-level window of its own
+// process by class and title, reads what it shows, and answers it as a
+// user would. Tests
 // use it for message boxes and the common dialogs; the demo uses it to
 // choose the MAP file.
 #pragma once
@@ -28,6 +29,7 @@ struct RobotTask {
     char fileField[520];      // file dialog: the file-name field as it opened
     char folder[520];         // file dialog: its folder as it opened
     HANDLE thread;
+    volatile LONG stopRequested;  // set by RobotStop: give up waiting
 };
 
 // Sets the task's defaults: dialog class, 10 s timeout, nothing found.
@@ -38,3 +40,7 @@ void RobotStart(RobotTask* task);
 
 // Waits for the robot to finish; true when it found its window.
 bool RobotFinish(RobotTask* task);
+
+// Tells a robot still waiting for its window to give up, then finishes it:
+// for a window that can no longer appear. True when it had found it.
+bool RobotStop(RobotTask* task);
