@@ -3,10 +3,15 @@
 // same records.
 #include "emu32_fixture.h"
 
+#include "mapload/map_handlers.h"
+#include "tests/portable/fake_host.h"
 #include "tests/portable/map_record_cases.h"
 
 #include <string.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -55,6 +60,24 @@ TEST_F(Emu32Quessel, RecordTableGivesTheSameLabelsAsTheOtherBuilds) {
         ASSERT_TRUE(ReadText(m, record, &after));
         EXPECT_EQ(after, c.record) << what << ": the record was changed";
     }
+}
+
+// The fuzzer's corpus holds the odd records it found interesting; the
+// 32-bit code must label each exactly as this build's own handler does.
+TEST_F(Emu32Quessel, FuzzCorpusGivesTheSameLabelsAsTheNativeBuild) {
+    Machine* m = &quessel.machine;
+    size_t records = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(EMU32_RECORD_CORPUS)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string record(bytes.c_str());
+        FakeHostReset();
+        MAPFilePerRecordHandler(static_cast<int32_t>(record.size()), record.c_str());
+        const std::string what = entry.path().filename().string();
+        EXPECT_EQ(Labels(static_cast<int32_t>(record.size()), PutText(m, record), what), FakeHostLabels()) << what;
+        ++records;
+    }
+    EXPECT_GT(records, 0u) << "no corpus in " << EMU32_RECORD_CORPUS;
 }
 
 TEST_F(Emu32Quessel, LengthArgumentIsNotUsed) {
