@@ -30,7 +30,7 @@ int32_t PLUGIN_CALL _ODBG_Plugindata(char* name) {
     return PLUGIN_INTERFACE_VERSION;
 }
 
-int32_t PLUGIN_CALL _ODBG_Plugininit(int32_t version, HWND, uint32_t*) {
+int32_t PLUGIN_CALL _ODBG_Plugininit(int32_t version, HWND, void*) {
     if (version < PLUGIN_INTERFACE_VERSION) return -1;
     _Addtolist(0, 0, PLUGIN_TITLE_LINE);
     _Addtolist(0, -1, PLUGIN_AUTHOR_LINE);
@@ -60,15 +60,15 @@ void PLUGIN_CALL _ODBG_Pluginaction(int32_t origin, int32_t action, void*) {
     }
 }
 
-void PLUGIN_CALL _ODBG_Pluginmainloop(void*) {}
+// The host passes arguments to the entry points below; none of them is
+// read, and the caller removes them, so they need not be declared.
+void PLUGIN_CALL _ODBG_Pluginmainloop(void) {}
 
-void PLUGIN_CALL _ODBG_Pluginsaveudd(void*, int32_t) {}
+void PLUGIN_CALL _ODBG_Pluginsaveudd(void) {}
 
-int32_t PLUGIN_CALL _ODBG_Pluginuddrecord(void*, int32_t, uint32_t, uint32_t, void*) { return 0; }
+int32_t PLUGIN_CALL _ODBG_Pluginuddrecord(void) { return 0; }
 
-int32_t PLUGIN_CALL _ODBG_Pluginshortcut(int32_t, int32_t, int32_t, int32_t, int32_t, void*) {
-    return 0;
-}
+int32_t PLUGIN_CALL _ODBG_Pluginshortcut(void) { return 0; }
 
 void PLUGIN_CALL _ODBG_Pluginreset(void) {}
 
@@ -76,6 +76,6 @@ int32_t PLUGIN_CALL _ODBG_Pluginclose(void) { return 0; }
 
 void PLUGIN_CALL _ODBG_Plugindestroy(void) {}
 
-int32_t PLUGIN_CALL _ODBG_Plugincmd(int32_t, void*, char*) { return 0; }
+int32_t PLUGIN_CALL _ODBG_Plugincmd(void) { return 0; }
 
 }  // extern "C"

@@ -8,12 +8,6 @@ static int32_t Fail(HostPlugin* plugin, int32_t result) {
     return result;
 }
 
-// GetProcAddress's generic type says nothing of the entry's own.
-template <typename Entry>
-static Entry FindEntry(HMODULE module, const char* name) {
-    return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 int32_t LoadHostPlugin(const char* path, HWND mainWindow, HostPlugin* plugin) {
     memset(plugin, 0, sizeof *plugin);
     plugin->module = LoadLibraryA(path);

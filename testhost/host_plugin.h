@@ -27,6 +27,14 @@ typedef int32_t (*PluginInitEntry)(int32_t version, HWND mainWindow, void* featu
 typedef int32_t (*PluginMenuEntry)(int32_t origin, char* menu, void* item);
 typedef void (*PluginActionEntry)(int32_t origin, int32_t action, void* item);
 
+// An export of module as the entry type it has; null when it is missing.
+// name may also be an ordinal, MAKEINTRESOURCEA(n).
+template <typename Entry>
+Entry FindEntry(HMODULE module, const char* name) {
+    // GetProcAddress's generic type says nothing of the entry's own.
+    return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 struct HostPlugin {
     HMODULE module;
     PluginActionEntry action;

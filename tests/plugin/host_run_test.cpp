@@ -1,0 +1,150 @@
+// The stand-in host run as a program: its command line, the plug-in it
+// loads from its own folder, and the report of a scripted run.
+#include "built_dll.h"
+#include "host_options.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char LOG_LINES[] = "log: Vorlane Loading Plugin v1.0\nlog: Written by: Kestrova\n";
+
+struct HostRun {
+    DWORD exitCode;
+    std::string report;
+};
+
+std::string ReadFile(const char* path) {
+    std::string text;
+    FILE* file = fopen(path, "rb");
+    if (file == nullptr) return text;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+    fclose(file);
+    return text;
+}
+
+// Runs bin\ollydbg.exe with arguments, then --print to a fresh file.
+HostRun RunHost(const std::string& arguments) {
+    HostRun run = {~0u, ""};
+    char host[MAX_PATH];
+    char folder[MAX_PATH];
+    char report[MAX_PATH];
+    if (BuiltFilePath("ollydbg.exe", host, sizeof host) != 0) return run;
+    GetTempPathA(sizeof folder, folder);
+    GetTempFileNameA(folder, "hst", 0, report);
+    std::string commandLine = std::string("\"") + host + "\" " + arguments + " --print \"" + report + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(host, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 120000);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    run.report = ReadFile(report);
+    DeleteFileA(report);
+    return run;
+}
+
+TEST(HostRun, ReportsTheLogOfTheLoadedPlugin) {
+    const HostRun run = RunHost("");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.report, LOG_LINES);
+}
+
+TEST(HostRun, SeededNamesOfTheLabelTypeAreReportedByAddress) {
+    const HostRun run = RunHost("--name 401000 49 _old --name 402000 50 other --name 3ff000 49 \"two words\"");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.report, std::string(LOG_LINES) + "label: 003FF000 two words\nlabel: 00401000 _old\n");
+}
+
+TEST(HostRun, AClickThroughTheMenuIsTimed) {
+    const HostRun run = RunHost("--click 1 --time");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(std::regex_match(run.report, std::regex(std::string(LOG_LINES) + "elapsed-ms: [0-9]+\n")))
+        << run.report;
+}
+
+TEST(HostRun, AClickOnAMissingItemFails) {
+    const HostRun run = RunHost("--click 3");
+    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_EQ(run.report, LOG_LINES) << "the report is still written";
+}
+
+TEST(HostRun, ABadCommandLineIsRefused) {
+    EXPECT_EQ(RunHost("--status").exitCode, 2u);
+}
+
+void Arguments(std::vector<std::string>& words, std::vector<char*>& argv) {
+    argv.clear();
+    for (std::string& word : words) argv.push_back(&word[0]);
+}
+
+TEST(HostOptions, ReadsStepsInOrderAndNames) {
+    std::vector<std::string> words = {"ollydbg.exe", "--status", "-3", "--run",     "C:\\a.map", "--cancel",
+                                      "--click",     "2",        "--name", "FFFFFFFF", "49",       "top",
+                                      "--message",   "Vorlane Loader", "--time"};
+    std::vector<char*> argv;
+    Arguments(words, argv);
+    static HostOptions options;
+    char error[128] = "";
+    ASSERT_EQ(ParseHostOptions(static_cast<int>(argv.size()), argv.data(), &options, error, sizeof error), 0) << error;
+    EXPECT_EQ(options.status, -3);
+    ASSERT_EQ(options.stepCount, 3);
+    EXPECT_EQ(options.steps[0].kind, HOST_STEP_CHOOSE_FILE);
+    EXPECT_STREQ(options.steps[0].path, "C:\\a.map");
+    EXPECT_EQ(options.steps[1].kind, HOST_STEP_CANCEL_FILE);
+    EXPECT_EQ(options.steps[2].kind, HOST_STEP_CLICK);
+    EXPECT_EQ(options.steps[2].action, 2);
+    ASSERT_EQ(options.nameCount, 1);
+    EXPECT_EQ(options.names[0].address, 0xFFFFFFFFu);
+    EXPECT_EQ(options.names[0].type, 49);
+    EXPECT_STREQ(options.names[0].text, "top");
+    EXPECT_STREQ(options.messageCaption, "Vorlane Loader");
+    EXPECT_EQ(options.printTimes, 1);
+    EXPECT_EQ(options.printPath, nullptr);
+    EXPECT_TRUE(IsScriptedRun(&options));
+}
+
+TEST(HostOptions, RefusesBadValues) {
+    const std::vector<std::vector<std::string>> lines = {
+        {"--status", "1x"},        {"--status", "4294967296"}, {"--status"},
+        {"--name", "G", "49", "t"}, {"--name", "100000000", "49", "t"}, {"--name", "-1", "49", "t"},
+        {"--name", "1", "49"},     {"--click", ""},            {"--run", std::string(600, 'p')},
+        {"--bogus"},
+    };
+    for (std::vector<std::string> words : lines) {
+        words.insert(words.begin(), "ollydbg.exe");
+        std::vector<char*> argv;
+        Arguments(words, argv);
+        static HostOptions options;
+        char error[128] = "";
+        EXPECT_EQ(ParseHostOptions(static_cast<int>(argv.size()), argv.data(), &options, error, sizeof error), -1)
+            << words[1];
+        EXPECT_NE(error[0], '\0') << words[1];
+    }
+}
+
+TEST(HostOptions, WithoutStepsOrReportAUserSessionRuns) {
+    char program[] = "ollydbg.exe";
+    char* argv[] = {program};
+    static HostOptions options;
+    char error[128] = "";
+    ASSERT_EQ(ParseHostOptions(1, argv, &options, error, sizeof error), 0);
+    EXPECT_EQ(options.status, 1);
+    EXPECT_FALSE(IsScriptedRun(&options));
+}
+
+}  // namespace
