@@ -186,6 +186,20 @@ check_returns() {
   echo "ok: every export returns as its convention says"
 }
 
+# Vorlane only: the Back button's icon, an icon group named SHFTLEFT_ICO
+# (resource type 14) and an icon image (type 3) for it. Type entries are
+# indented by three blanks in objdump's listing, the names under them by five.
+check_icon() {
+  local found
+  found=$("$objdump" -p "$dll" | awk '
+    /Resource Directory section/ { rsrc = 1; next }
+    rsrc && /^[0-9a-f]+   Entry: ID: / { type = $4; if (type == "0x000003,") print "image"; next }
+    rsrc && /^[0-9a-f]+     Entry: name: .*: SHFTLEFT_ICO,/ && type == "0x00000e," { print "group" }')
+  grep -qx group <<<"$found" || fail "no icon group named SHFTLEFT_ICO among its resources"
+  grep -qx image <<<"$found" || fail "no icon image for the SHFTLEFT_ICO group"
+  echo "ok: icon SHFTLEFT_ICO"
+}
+
 [ $# -eq 2 ] || { echo "usage: check_release.sh CHECK DLL" >&2; exit 2; }
 check=check_$1
 dll=$2

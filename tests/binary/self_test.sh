@@ -32,6 +32,7 @@ expect_failure imports Vorlane.dll "_Addtolist is not imported by name from olly
 expect_failure imports Quessel.dll "_Addtolist from ollydbg.exe is not one of the host services"
 expect_failure returns Vorlane.dll "_ODBG_Plugininit is not exported"
 expect_failure returns Quessel.dll "MAPFilePerRecordHandler is not exported"
+expect_failure icon Vorlane.dll "no icon group named SHFTLEFT_ICO"
 
 # The real DLLs, with the conventions swapped.
 mkdir "$scratch/real" && cp "$dist/Vorlane.dll" "$dist/Quessel.dll" "$scratch/real/" || exit 1
