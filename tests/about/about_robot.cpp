@@ -1,0 +1,190 @@
+#include "about_robot.h"
+
+#include "plugin/commands.h"
+#include "plugin/plugin_state.h"
+#include "plugin/resource.h"
+
+#include <stdio.h>
+
+#include <thread>
+
+enum { FIND_TIMEOUT_MS = 10000, POLL_MS = 5 };
+
+static AboutRun* currentRun = nullptr;
+
+static bool IsAboutWindow(HWND window) {
+    char className[16];
+    char help[16];
+    if (GetClassNameA(window, className, sizeof className) == 0 || lstrcmpA(className, "#32770") != 0) return false;
+    HWND button = GetDlgItem(window, ABOUT_HELP);
+    return button != nullptr && GetWindowTextA(button, help, sizeof help) > 0 && lstrcmpA(help, "&Help") == 0;
+}
+
+// Runs after the dialog procedure has handled WM_INITDIALOG.
+static LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPRETSTRUCT* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_INITDIALOG && currentRun != nullptr && IsAboutWindow(sent->hwnd)) {
+        currentRun->helpEnabledAtOpen = IsWindowEnabled(GetDlgItem(sent->hwnd, ABOUT_HELP)) != FALSE;
+        if (currentRun->atOpen) currentRun->atOpen(sent->hwnd);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static HWND WaitForAbout(DWORD thread) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : ThreadWindowsOfClass(thread, "#32770")) {
+                if (IsAboutWindow(window) && IsWindowVisible(window)) found = window;
+            }
+            return found != nullptr;
+        },
+        FIND_TIMEOUT_MS);
+    return found;
+}
+
+void RunAbout(AboutRun* run) {
+    currentRun = run;
+    const DWORD thread = GetCurrentThreadId();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, nullptr, thread);
+    std::thread robot([run, thread] {
+        run->about = WaitForAbout(thread);
+        if (run->about == nullptr) {
+            // Never leave the test hanging in the window's loop.
+            PostThreadMessageA(thread, WM_QUIT, 0, 0);
+            return;
+        }
+        if (run->script) run->script(run->about);
+        if (IsWindow(run->about)) PostMessageA(run->about, WM_CLOSE, 0, 0);
+    });
+    ShowAbout();
+    robot.join();
+    UnhookWindowsHookEx(hook);
+    currentRun = nullptr;
+}
+
+void PressControl(HWND dialog, int control) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, control)));
+}
+
+long WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (condition()) return static_cast<long>(elapsed);
+        if (elapsed > timeoutMs) return -1;
+        Sleep(POLL_MS);
+    }
+}
+
+void PumpMessagesFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(POLL_MS);
+    }
+}
+
+HWND ReadHelpHandle() { return __atomic_load_n(&HelpWindowHandle, __ATOMIC_SEQ_CST); }
+
+void WriteHelpHandle(HWND window) { __atomic_store_n(&HelpWindowHandle, window, __ATOMIC_SEQ_CST); }
+
+HWND MakeStaleHandle() {
+    HWND window = CreateWindowA("STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(window);
+    return window;
+}
+
+struct ClassSearch {
+    const char* windowClass;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK CollectOfClass(HWND window, LPARAM parameter) {
+    ClassSearch* search = reinterpret_cast<ClassSearch*>(parameter);
+    char className[64];
+    if (GetClassNameA(window, className, sizeof className) > 0 && lstrcmpiA(className, search->windowClass) == 0) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> ThreadWindowsOfClass(DWORD thread, const char* windowClass) {
+    ClassSearch search = {windowClass, {}};
+    EnumThreadWindows(thread, CollectOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool CaptureWindow(HWND window, Screenshot* shot) {
+    RECT box;
+    if (!GetWindowRect(window, &box)) return false;
+    shot->width = box.right - box.left;
+    shot->height = box.bottom - box.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot->width;
+    info.bmiHeader.biHeight = -shot->height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, shot->width, shot->height, screen, box.left, box.top, SRCCOPY) != FALSE;
+    GdiFlush();
+    const uint32_t* source = static_cast<const uint32_t*>(bits);
+    shot->pixels.assign(source, source + static_cast<size_t>(shot->width) * shot->height);
+    for (uint32_t& pixel : shot->pixels) pixel &= 0x00FFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return copied;
+}
+
+bool WriteBmp(const Screenshot& shot, const std::string& path) {
+    const int rowBytes = (shot.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER header = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + rowBytes * shot.height;
+    header.biSize = sizeof header;
+    header.biWidth = shot.width;
+    header.biHeight = shot.height;  // bottom row first
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    FILE* out = fopen(path.c_str(), "wb");
+    if (out == nullptr) return false;
+    fwrite(&file, sizeof file, 1, out);
+    fwrite(&header, sizeof header, 1, out);
+    std::vector<unsigned char> row(rowBytes, 0);
+    for (int y = shot.height - 1; y >= 0; --y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const uint32_t pixel = shot.pixels[static_cast<size_t>(y) * shot.width + x];
+            row[x * 3] = pixel & 0xFF;
+            row[x * 3 + 1] = (pixel >> 8) & 0xFF;
+            row[x * 3 + 2] = (pixel >> 16) & 0xFF;
+        }
+        fwrite(row.data(), 1, row.size(), out);
+    }
+    return fclose(out) == 0;
+}
+
+int CountPixels(const Screenshot& shot, const RECT& area, COLORREF colour) {
+    const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int count = 0;
+    for (int y = area.top; y < area.bottom && y < shot.height; ++y) {
+        for (int x = area.left; x < area.right && x < shot.width; ++x) {
+            if (y >= 0 && x >= 0 && shot.pixels[static_cast<size_t>(y) * shot.width + x] == wanted) ++count;
+        }
+    }
+    return count;
+}
