@@ -74,7 +74,7 @@ void OnStub(uc_engine*, uint64_t address, uint32_t, void* user) {
     }
     uint32_t args[16] = {};
     const uint32_t esp = ReadReg(m, UC_X86_REG_ESP);
-    if (!ReadBytes(m, esp + 4, args, 4u * slot.spec->argCount)) {
+    if (slot.spec->argCount > 16 || !ReadBytes(m, esp + 4, args, 4u * slot.spec->argCount)) {
         StopRun(m, slot.name + ": arguments not on the stack");
         return;
     }
