@@ -4,8 +4,11 @@
 #include "plugin/plugin_state.h"
 #include "plugin/resource.h"
 
+#include <gtest/gtest.h>
+
 #include <stdio.h>
 
+#include <atomic>
 #include <thread>
 
 enum { FIND_TIMEOUT_MS = 10000, POLL_MS = 5 };
@@ -47,20 +50,31 @@ void RunAbout(AboutRun* run) {
     currentRun = run;
     const DWORD thread = GetCurrentThreadId();
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, nullptr, thread);
-    std::thread robot([run, thread] {
+    std::atomic<bool> returned{false};
+    std::atomic<bool> forced{false};
+    std::thread robot([run, thread, &returned, &forced] {
         run->about = WaitForAbout(thread);
-        if (run->about == nullptr) {
-            // Never leave the test hanging in the window's loop.
-            PostThreadMessageA(thread, WM_QUIT, 0, 0);
-            return;
+        if (run->about != nullptr) {
+            if (run->script) run->script(run->about);
+            if (IsWindow(run->about)) PostMessageA(run->about, WM_CLOSE, 0, 0);
         }
-        if (run->script) run->script(run->about);
-        if (IsWindow(run->about)) PostMessageA(run->about, WM_CLOSE, 0, 0);
+        // Never leave the test hanging in a loop that failed to end.
+        if (WaitUntil([&] { return returned.load(); }, FIND_TIMEOUT_MS) < 0) {
+            forced = true;
+            PostThreadMessageA(thread, WM_QUIT, 0, 0);
+        }
     });
     ShowAbout();
+    returned = true;
     robot.join();
     UnhookWindowsHookEx(hook);
     currentRun = nullptr;
+    if (forced) {
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        ADD_FAILURE() << "ShowAbout did not return until its thread was told to quit";
+    }
+    if (run->about == nullptr) ADD_FAILURE() << "no About window appeared";
 }
 
 void PressControl(HWND dialog, int control) {

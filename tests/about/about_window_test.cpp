@@ -211,6 +211,7 @@ TEST_F(AboutWindowTest, EveryCloseRequestEndsTheWindowAndForgetsTheHandle) {
 
 TEST_F(AboutWindowTest, QuitRequestEndsTheWindowAndIsPostedAgain) {
     const DWORD thread = GetCurrentThreadId();
+    WriteHelpHandle(MakeStaleHandle());
     AboutRun run;
     run.script = [thread](HWND about) {
         PostThreadMessageA(thread, WM_QUIT, 7, 0);
@@ -222,28 +223,53 @@ TEST_F(AboutWindowTest, QuitRequestEndsTheWindowAndIsPostedAgain) {
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 7u);
     EXPECT_FALSE(IsWindow(run.about));
+    EXPECT_EQ(HelpWindowHandle, nullptr);
 }
 
-static LRESULT CALLBACK CountingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) ++*reinterpret_cast<int*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+enum { HOST_COUNT = WM_APP, HOST_DESTROY_WINDOW = WM_APP + 1 };
+
+// A window of the host's thread: counts HOST_COUNT, and destroys the window
+// named by HOST_DESTROY_WINDOW's wParam, as only that thread can.
+static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == HOST_COUNT) ++*reinterpret_cast<int*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == HOST_DESTROY_WINDOW) DestroyWindow(reinterpret_cast<HWND>(wParam));
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST_F(AboutWindowTest, LoopServesTheHostsOtherWindows) {
+static HWND CreateHostWindow() {
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountingWindowProc;
+    windowClass.lpfnWndProc = HostWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "AboutTestHostWindow";
     RegisterClassA(&windowClass);
-    HWND host = CreateWindowA(windowClass.lpszClassName, "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, windowClass.hInstance, nullptr);
+    return CreateWindowA(windowClass.lpszClassName, "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                         windowClass.hInstance, nullptr);
+}
+
+TEST_F(AboutWindowTest, DestroyedFromOutsideTheLoopStillEnds) {
+    HWND host = CreateHostWindow();
+    WriteHelpHandle(MakeStaleHandle());
+    AboutRun run;
+    run.script = [host](HWND about) {
+        PostMessageA(host, HOST_DESTROY_WINDOW, reinterpret_cast<WPARAM>(about), 0);
+        EXPECT_GE(WaitUntil([&] { return !IsWindow(about); }, WAIT_MS), 0);
+    };
+    RunAbout(&run);
+    DestroyWindow(host);
+
+    EXPECT_FALSE(IsWindow(run.about));
+    EXPECT_EQ(HelpWindowHandle, nullptr);
+}
+
+TEST_F(AboutWindowTest, LoopServesTheHostsOtherWindows) {
+    HWND host = CreateHostWindow();
     int served = 0;
     SetWindowLongPtrA(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&served));
 
     AboutRun run;
     long servedAfterMs = -1;
     run.script = [&](HWND about) {
-        PostMessageA(host, WM_APP, 0, 0);
+        PostMessageA(host, HOST_COUNT, 0, 0);
         servedAfterMs = WaitUntil([&] { return __atomic_load_n(&served, __ATOMIC_SEQ_CST) == 1; }, WAIT_MS);
         EXPECT_TRUE(IsWindow(about));
     };
