@@ -20,7 +20,6 @@ static const char HELP_TIP[] = "What this PlugIn does";
 // (About again from the host's menu) each have their own.
 struct AboutWindow {
     HWND window;
-    HWND tooltip;
     HFONT titleFont;
     HFONT boldFont;
     HICON backIcon;
@@ -77,13 +76,13 @@ static void AddTooltip(HWND tooltip, HWND owner, int control, const char* text) 
     SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-static HWND CreateTooltips(HWND window) {
+// Owned by the window, so it goes when the window does.
+static void CreateTooltips(HWND window) {
     HWND tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, PluginModule, nullptr);
-    if (tooltip == nullptr) return nullptr;
+    if (tooltip == nullptr) return;
     AddTooltip(tooltip, window, ABOUT_BACK, BACK_TIP);
     AddTooltip(tooltip, window, ABOUT_HELP, HELP_TIP);
-    return tooltip;
 }
 
 static void SetUpFonts(AboutWindow* about) {
@@ -113,7 +112,7 @@ static void OnInit(HWND window, AboutWindow* about) {
     SetUpFonts(about);
     about->backIcon = static_cast<HICON>(LoadImageA(PluginModule, "SHFTLEFT_ICO", IMAGE_ICON, ICON_SIZE, ICON_SIZE, 0));
     SendDlgItemMessageA(window, ABOUT_BACK, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(about->backIcon));
-    about->tooltip = CreateTooltips(window);
+    CreateTooltips(window);
     StartHelpState(window);
 }
 
