@@ -56,6 +56,17 @@ static void PressButton(HWND window, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
+// A dialog that is still there after OK went into a folder instead of
+// returning: cancel it so that the caller is not left waiting.
+static void ChooseOrGiveUp(RobotTask* task) {
+    for (DWORD waited = 0; waited < 3000; waited += POLL_MS) {
+        if (!IsWindow(task->window)) return;
+        Sleep(POLL_MS);
+    }
+    task->leftOpen = true;
+    PressButton(task->window, IDCANCEL);
+}
+
 static DWORD WINAPI RobotThread(void* parameter) {
     RobotTask* task = static_cast<RobotTask*>(parameter);
     task->window = WaitForWindow(task);
@@ -72,6 +83,7 @@ static DWORD WINAPI RobotThread(void* parameter) {
     case ROBOT_CHOOSE_FILE:
         SendMessageA(FileNameEdit(task->window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(task->fileName));
         PressButton(task->window, IDOK);
+        ChooseOrGiveUp(task);
         break;
     case ROBOT_CANCEL:
         PressButton(task->window, IDCANCEL);

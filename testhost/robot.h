@@ -28,6 +28,8 @@ struct RobotTask {
     char text[1024];          // message box text (static 65535)
     char fileField[520];      // file dialog: the file-name field as it opened
     char folder[520];         // file dialog: its folder as it opened
+    bool leftOpen;            // ROBOT_CHOOSE_FILE: the dialog stayed after OK
+                              // (a folder was typed), so it was cancelled
     HANDLE thread;
     volatile LONG stopRequested;  // set by RobotStop: give up waiting
 };
