@@ -7,7 +7,8 @@
 
 const char HOST_USAGE[] =
     "usage: ollydbg.exe [--status N] [--name ADDR TYPE TEXT]... [--message CAPTION]\n"
-    "                   [--run PATH | --cancel | --click N]... [--time] [--print FILE]\n";
+    "                   [--run PATH | --cancel | --click N]... [--time] [--print FILE]\n"
+    "                   [--screenshot FILE] [--measure]\n";
 
 static bool ReadDecimal(const char* text, int32_t* value) {
     char* end = nullptr;
@@ -75,6 +76,16 @@ static bool ApplyPrint(HostOptions* options, char** arguments) {
     return true;
 }
 
+static bool ApplyScreenshot(HostOptions* options, char** arguments) {
+    options->screenshotPath = arguments[0];
+    return true;
+}
+
+static bool ApplyMeasure(HostOptions* options, char**) {
+    options->measure = 1;
+    return true;
+}
+
 struct OptionRule {
     const char* name;
     int argumentCount;
@@ -84,7 +95,8 @@ struct OptionRule {
 static const OptionRule RULES[] = {
     {"--status", 1, ApplyStatus}, {"--name", 3, ApplyName},   {"--message", 1, ApplyMessage},
     {"--run", 1, ApplyRun},       {"--cancel", 0, ApplyCancel}, {"--click", 1, ApplyClick},
-    {"--time", 0, ApplyTime},     {"--print", 1, ApplyPrint},
+    {"--time", 0, ApplyTime},     {"--print", 1, ApplyPrint},   {"--screenshot", 1, ApplyScreenshot},
+    {"--measure", 0, ApplyMeasure},
 };
 
 static const OptionRule* FindRule(const char* name) {

@@ -3,6 +3,7 @@
 #include "host_menu.h"
 #include "host_state.h"
 #include "host_window.h"
+#include "load_measure.h"
 
 #include "host/host_services.h"
 
@@ -15,6 +16,7 @@ static const char RUN_LABEL[] = "Run";
 void ScriptInit(HostScript* script, const HostOptions* options) {
     memset(script, 0, sizeof *script);
     script->options = options;
+    if (options->screenshotPath != nullptr) StartProgressShot(&script->progressShot, options->screenshotPath);
 }
 
 static bool AnswersFileDialog(const HostStep* step) {
@@ -45,6 +47,8 @@ static void StartRobots(HostScript* script, const HostStep* step) {
 }
 
 static void Finish(HostScript* script, HWND window) {
+    if (script->options->screenshotPath != nullptr) script->shotTaken = StopProgressShot(&script->progressShot);
+    if (script->options->measure == 1) StopLoadMeasure();
     const char* path = script->options->printPath;
     if (path != nullptr && WriteHostReport(path, script) != 0) {
         fprintf(stderr, "ollydbg.exe: cannot write %s\n", path);
@@ -129,6 +133,10 @@ int32_t WriteHostReport(const char* path, const HostScript* script) {
         fprintf(file, "label: %08X %s\n", label.first, label.second.c_str());
     }
     WriteStepLines(file, script);
+    if (script->options->screenshotPath != nullptr) {
+        fprintf(file, "screenshot: %s\n", script->shotTaken ? script->options->screenshotPath : "none");
+    }
+    if (script->options->measure == 1) WriteLoadMeasure(file);
     const bool written = ferror(file) == 0;
     return (fclose(file) == 0 && written) ? 0 : -1;
 }

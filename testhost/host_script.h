@@ -5,6 +5,7 @@
 
 #include "host_options.h"
 #include "robot.h"
+#include "screenshot.h"
 
 #include <windows.h>
 
@@ -34,6 +35,8 @@ struct HostScript {
     RobotTask fileRobot;
     RobotTask messageRobot;
     HostStepResult results[HOST_MAX_STEPS];
+    ProgressShot progressShot;    // --screenshot
+    bool shotTaken;
     int exitCode;
 };
 

@@ -2,6 +2,8 @@
 // loop on the test's own thread, and reads what is on the screen.
 #pragma once
 
+#include "screenshot.h"
+
 #include <windows.h>
 
 #include <stdint.h>
@@ -44,15 +46,3 @@ HWND MakeStaleHandle();
 // Top-level windows of the thread with this class.
 std::vector<HWND> ThreadWindowsOfClass(DWORD thread, const char* windowClass);
 
-struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
-};
-
-// What the screen shows in the window's rectangle, children included.
-bool CaptureWindow(HWND window, Screenshot* shot);
-bool WriteBmp(const Screenshot& shot, const std::string& path);
-
-// Pixels of exactly this colour inside a rectangle of the shot.
-int CountPixels(const Screenshot& shot, const RECT& area, COLORREF colour);

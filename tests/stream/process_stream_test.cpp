@@ -1,6 +1,7 @@
 #include "stream/open_stream.h"
 #include "stream/process_stream.h"
 
+#include "screenshot.h"
 #include "stream_test_files.h"
 
 #include <gtest/gtest.h>
@@ -228,43 +229,6 @@ BOOL CALLBACK CountChild(HWND, LPARAM count) {
     return TRUE;
 }
 
-// The window's pixels as a BMP, for a person to look at.
-void SaveWindowShot(HWND window, const char* path) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + rowBytes * static_cast<DWORD>(height);
-    FILE* out = fopen(path, "wb");
-    if (out != nullptr) {
-        fwrite(&file, sizeof file, 1, out);
-        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-        fwrite(bits, rowBytes, static_cast<size_t>(height), out);
-        fclose(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
 
 void LookAtWindow(TextFileStream* stream) {
     HWND progress = seen->progress;
@@ -303,7 +267,8 @@ void LookAtWindow(TextFileStream* stream) {
 
     UpdateWindow(progress);
     Sleep(200);
-    SaveWindowShot(progress, "stream_progress_window.bmp");
+    Screenshot shot;
+    if (CaptureWindow(progress, &shot)) WriteBmp(shot, "stream_progress_window.bmp");
 }
 
 TEST_F(ProcessStream, ProgressWindowAsAPersonSeesIt) {
