@@ -88,7 +88,7 @@ _Getstatus
 _Deletenamerange
 _Insertname
 _Broadcast"
-      HOST_IMPORTS_REQUIRED="_Addtolist"
+      HOST_IMPORTS_REQUIRED=$HOST_IMPORTS_ALLOWED
       EXPECTED_RETURNS=$(cut -d' ' -f2 <<<"$EXPECTED_EXPORTS" | sed 's/$/ ret/')
       ;;
     Quessel.dll)
