@@ -6,10 +6,18 @@ TestFolder MakeTestFolder(const char* tag) {
     static int counter = 0;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    char path[MAX_PATH];
-    snprintf(path, sizeof path, "%svorlane-%s-%lu-%d\\", temp, tag, GetCurrentProcessId(), ++counter);
     TestFolder folder;
-    if (CreateDirectoryA(path, nullptr)) folder.path = path;
+    // Wine hands out the same process ids again, so a folder that a killed
+    // run left behind may already have this name: take the next one.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char path[MAX_PATH];
+        snprintf(path, sizeof path, "%svorlane-%s-%lu-%d\\", temp, tag, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(path, nullptr)) {
+            folder.path = path;
+            break;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
     return folder;
 }
 
