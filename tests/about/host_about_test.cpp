@@ -1,5 +1,6 @@
 // The real 64-bit Vorlane.dll in the stand-in host: Help and then About
 // clicked in the host's menu, the About window answered from outside.
+#include "host_child.h"
 #include "plugin/resource.h"
 
 #include <windows.h>
@@ -35,30 +36,12 @@ static HWND WaitForAbout() {
     return nullptr;
 }
 
-static std::string ReadAll(const char* path) {
-    std::string text;
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) return text;
-    char chunk[1024];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-    fclose(file);
-    return text;
-}
-
 TEST(HostAbout, MenuHelpThenAboutWatchesAndBackClosesTheHelpWindow) {
     char host[MAX_PATH];
     GetModuleFileNameA(nullptr, host, sizeof host);
     lstrcpyA(strrchr(host, '\\') + 1, "ollydbg.exe");
-    char folder[MAX_PATH];
-    char report[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    GetTempFileNameA(folder, "abt", 0, report);
-    std::string commandLine = std::string("\"") + host + "\" --click 1 --click 2 --print \"" + report + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(host, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    HostChild child;
+    ASSERT_TRUE(StartHostChild(&child, host, "--click 1 --click 2"));
 
     HWND about = WaitForAbout();
     HWND help = FindWindowA("HH Parent", nullptr);
@@ -68,17 +51,10 @@ TEST(HostAbout, MenuHelpThenAboutWatchesAndBackClosesTheHelpWindow) {
         EXPECT_NE(SendDlgItemMessageA(about, ABOUT_BACK, BM_GETIMAGE, IMAGE_ICON, 0), 0);
         PostMessageA(about, WM_COMMAND, MAKEWPARAM(ABOUT_BACK, BN_CLICKED), 0);
     }
-    const DWORD waited = WaitForSingleObject(process.hProcess, WAIT_MS);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-    DWORD exitCode = ~0u;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const std::string printed = ReadAll(report);
-    DeleteFileA(report);
+    std::string printed;
+    const DWORD exitCode = FinishHostChild(&child, WAIT_MS, &printed);
 
     ASSERT_NE(about, nullptr) << "no About window appeared";
-    EXPECT_EQ(waited, WAIT_OBJECT_0);
     EXPECT_EQ(exitCode, 0u);
     EXPECT_NE(printed.find("log: Vorlane Loading Plugin v1.0"), std::string::npos) << printed;
     EXPECT_FALSE(IsWindow(help));

@@ -1,6 +1,7 @@
 // The stand-in host run as a program: its command line, the plug-in it
 // loads from its own folder, and the report of a scripted run.
 #include "built_dll.h"
+#include "host_child.h"
 #include "host_options.h"
 
 #include <gtest/gtest.h>
@@ -23,38 +24,14 @@ struct HostRun {
     std::string report;
 };
 
-std::string ReadFile(const char* path) {
-    std::string text;
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) return text;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-    fclose(file);
-    return text;
-}
-
 // Runs bin\ollydbg.exe with arguments, then --print to a fresh file.
 HostRun RunHost(const std::string& arguments) {
     HostRun run = {~0u, ""};
     char host[MAX_PATH];
-    char folder[MAX_PATH];
-    char report[MAX_PATH];
     if (BuiltFilePath("ollydbg.exe", host, sizeof host) != 0) return run;
-    GetTempPathA(sizeof folder, folder);
-    GetTempFileNameA(folder, "hst", 0, report);
-    std::string commandLine = std::string("\"") + host + "\" " + arguments + " --print \"" + report + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessA(host, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 120000);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    run.report = ReadFile(report);
-    DeleteFileA(report);
+    HostChild child;
+    StartHostChild(&child, host, arguments);
+    run.exitCode = FinishHostChild(&child, 120000, &run.report);
     return run;
 }
 
