@@ -35,16 +35,8 @@ static bool TimerClearsStaleHandle() {
     return cleared;
 }
 
-class AboutWindowTest : public testing::Test {
+class AboutWindowTest : public HelpStateTest {
 protected:
-    void SetUp() override {
-        HelpCallsReset();
-        WriteHelpHandle(nullptr);
-    }
-    void TearDown() override {
-        CloseHelpWindowsUnrecorded();
-        WriteHelpHandle(nullptr);
-    }
     HWND OpenHelpFromMenu() {
         _ODBG_Pluginaction(0, ACTION_HELP, nullptr);
         HelpCallsReset();

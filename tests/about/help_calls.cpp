@@ -1,5 +1,7 @@
 #include "help_calls.h"
 
+#include "about_robot.h"
+
 #include <htmlhelp.h>
 
 #include <atomic>
@@ -41,3 +43,13 @@ void HelpCallsReset() {
 }
 
 void CloseHelpWindowsUnrecorded() { RealHtmlHelp()(nullptr, "", HH_CLOSE_ALL, 0); }
+
+void HelpStateTest::SetUp() {
+    HelpCallsReset();
+    WriteHelpHandle(nullptr);
+}
+
+void HelpStateTest::TearDown() {
+    CloseHelpWindowsUnrecorded();
+    WriteHelpHandle(nullptr);
+}

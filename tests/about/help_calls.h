@@ -3,6 +3,8 @@
 // import library, so the plug-in's code is unchanged.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <string>
@@ -25,3 +27,11 @@ void HelpCallsReset();
 
 // Closes every help window through the real HTML Help, unrecorded.
 void CloseHelpWindowsUnrecorded();
+
+// Every test of Help and About starts and ends with no HTML Help call
+// counted, no help window open and no help window known.
+class HelpStateTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};

@@ -14,17 +14,7 @@ extern "C" void _ODBG_Pluginaction(int32_t origin, int32_t action, void* item);
 
 enum { ACTION_HELP = 1 };
 
-class HelpCommandTest : public testing::Test {
-protected:
-    void SetUp() override {
-        HelpCallsReset();
-        WriteHelpHandle(nullptr);
-    }
-    void TearDown() override {
-        CloseHelpWindowsUnrecorded();
-        WriteHelpHandle(nullptr);
-    }
-};
+using HelpCommandTest = HelpStateTest;
 
 TEST_F(HelpCommandTest, MenuHelpOpensTheFileAndStoresItsWindow) {
     _ODBG_Pluginaction(0, ACTION_HELP, nullptr);
