@@ -1,6 +1,7 @@
 // ollydbg.exe, the stand-in host: loads Vorlane.dll from its own folder as
 // the debugger does, shows its menu, and runs a user's session or, with a
 // script on the command line, clicks through it and reports.
+#include "built_dll.h"
 #include "host_menu.h"
 #include "host_options.h"
 #include "host_plugin.h"
@@ -8,7 +9,6 @@
 #include "host_state.h"
 #include "host_window.h"
 #include "load_measure.h"
-#include "module_path.h"
 
 #include <stdio.h>
 
@@ -23,7 +23,7 @@ static void SeedNames(const HostOptions* options) {
 
 static int32_t LoadPluginInto(HostWindow* state, HostPlugin* plugin) {
     char path[MAX_PATH];
-    if (PathBesideModule(nullptr, PLUGIN_FILE, path, sizeof path) != 0) return HOST_PLUGIN_NOT_LOADED;
+    if (BuiltFilePath(PLUGIN_FILE, path, sizeof path) != 0) return HOST_PLUGIN_NOT_LOADED;
     const int32_t loaded = LoadHostPlugin(path, state->window, plugin);
     if (loaded != HOST_PLUGIN_LOADED) {
         fprintf(stderr, "ollydbg.exe: %s: %s (error %lu)\n", path, HostPluginProblem(loaded), plugin->loadError);

@@ -25,16 +25,16 @@ HMODULE Vorlane() {
     return module;
 }
 
+BOOL CALLBACK CountVisibleWindowOfThisProcess(HWND window, LPARAM counter) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window)) ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
 int VisibleWindowsOfThisProcess() {
     int count = 0;
-    EnumWindows(
-        [](HWND window, LPARAM counter) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window)) ++*reinterpret_cast<int*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumWindows(CountVisibleWindowOfThisProcess, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 

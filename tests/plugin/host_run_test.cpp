@@ -28,7 +28,7 @@ struct HostRun {
 HostRun RunHost(const std::string& arguments) {
     HostRun run = {~0u, ""};
     char host[MAX_PATH];
-    if (BuiltFilePath("ollydbg.exe", host, sizeof host) != 0) return run;
+    if (HostProgramPath(host, sizeof host) != 0) return run;
     HostChild child;
     StartHostChild(&child, host, arguments);
     run.exitCode = FinishHostChild(&child, 120000, &run.report);

@@ -1,6 +1,7 @@
 // The Run command end to end: Vorlane.dll loaded into this program, which
 // is named ollydbg.exe and exports the host's services, so the plug-in
 // binds to them as it would in the debugger. The robot answers the dialogs.
+#include "built_dll.h"
 #include "host_state.h"
 #include "robot.h"
 #include "stream_test_files.h"
@@ -23,14 +24,9 @@ const char LOADER_CAPTION[] = "Vorlane Loader";
 PluginAction RunAction() {
     static PluginAction action = nullptr;
     if (action != nullptr) return action;
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    folder.resize(folder.rfind('\\'));
-    folder.resize(folder.rfind('\\') + 1);
-    HMODULE plugin = LoadLibraryA((folder + "Vorlane.dll").c_str());
+    HMODULE plugin = LoadBuiltDll("Vorlane.dll");
     if (plugin == nullptr) return nullptr;
-    action = reinterpret_cast<PluginAction>(GetProcAddress(plugin, "_ODBG_Pluginaction"));
+    action = reinterpret_cast<PluginAction>(reinterpret_cast<void*>(GetProcAddress(plugin, "_ODBG_Pluginaction")));
     return action;
 }
 
