@@ -30,7 +30,7 @@ static void ReportFailure(const char* path) {
     CopyTextCut(FAILURE_PREFIX, text, capacity);
     AppendTextCut(path, text, capacity);
     AppendTextCut(FAILURE_SUFFIX, text, capacity);
-    ShowMessage(nullptr, FAILURE_CAPTION, text, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(GetActiveWindow(), FAILURE_CAPTION, text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void GetLongPath(int32_t resultCapacity, char* result, int32_t, const char* source, int32_t reportFailure,

@@ -34,7 +34,8 @@ int32_t CharacterAdapter(TextFileStream* stream, int32_t, char*) {
 void RunLoad() {
     const int32_t status = _Getstatus();
     if (status != STATUS_LOADED && status != STATUS_RUNNING) {
-        ShowMessage(nullptr, LOADER_CAPTION, NOTHING_TO_LABEL, MB_OK | MB_ICONQUESTION);
+        // Owned by the active window, so the host is disabled while it is up.
+        ShowMessage(GetActiveWindow(), LOADER_CAPTION, NOTHING_TO_LABEL, MB_OK | MB_ICONQUESTION);
         return;
     }
     GetLongPath(MAP_PATH_CAPACITY, MapPath, 0, nullptr, 0, 1);

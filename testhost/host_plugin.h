@@ -49,5 +49,9 @@ struct HostPlugin {
 // unloaded again).
 int32_t LoadHostPlugin(const char* path, HWND mainWindow, HostPlugin* plugin);
 
+// Calls the plug-in's action entry point; in the 32-bit host with the
+// stack pointer checked, as every call into the plug-in is.
+void CallPluginAction(PluginActionEntry action, int32_t origin, int32_t code, void* item);
+
 // A line of text for a result of LoadHostPlugin.
 const char* HostPluginProblem(int32_t result);

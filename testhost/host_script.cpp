@@ -129,6 +129,7 @@ int32_t WriteHostReport(const char* path, const HostScript* script) {
     if (file == nullptr) return -1;
     for (const HostLogLine& line : Host().log) fprintf(file, "log: %s\n", line.text.c_str());
     for (const HostBroadcast& b : Host().broadcasts) fprintf(file, "broadcast: %u %u %u\n", b.message, b.first, b.second);
+    for (const std::string& fault : Host().stackFaults) fprintf(file, "stack-fault: %s\n", fault.c_str());
     for (const auto& label : HostNamesOfType(NAME_TYPE_LABEL)) {
         fprintf(file, "label: %08X %s\n", label.first, label.second.c_str());
     }

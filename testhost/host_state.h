@@ -36,6 +36,7 @@ struct HostState {
     std::vector<HostNameRange> deletions;
     int statusQueries = 0;
     int insertions = 0;
+    std::vector<std::string> stackFaults;  // "ENTRY BYTES": calls that left the stack wrong
 };
 
 HostState& Host();

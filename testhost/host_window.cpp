@@ -9,7 +9,7 @@ static void OnCommand(HostWindow* state, UINT command) {
     const int32_t action = ActionOfCommand(command);
     if (action < 0 || state->action == nullptr) return;
     const bool scripted = state->script != nullptr && ScriptTakesClick(state->script, command);
-    state->action(HOST_ORIGIN_MAIN_MENU, action, nullptr);
+    CallPluginAction(state->action, HOST_ORIGIN_MAIN_MENU, action, nullptr);
     if (scripted) ScriptActionReturned(state->script, state->window);
 }
 

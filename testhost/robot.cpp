@@ -71,6 +71,7 @@ static DWORD WINAPI RobotThread(void* parameter) {
     RobotTask* task = static_cast<RobotTask*>(parameter);
     task->window = WaitForWindow(task);
     if (task->window == nullptr) return 0;
+    task->owner = GetWindow(task->window, GW_OWNER);
     // Let the dialog finish its own set-up before it is read or answered.
     Sleep(100);
     ReadWindow(task);

@@ -25,6 +25,7 @@ struct RobotTask {
 
     // Filled in by the robot.
     HWND window;              // the window found, 0 if none in time
+    HWND owner;               // its owner when found, 0 if it has none
     char text[1024];          // message box text (static 65535)
     char fileField[520];      // file dialog: the file-name field as it opened
     char folder[520];         // file dialog: its folder as it opened

@@ -53,6 +53,25 @@ TEST_F(GetLongPathTest, MissingSourceWithReportOneShowsTheMessage) {
     EXPECT_EQ(std::string(result), std::string(MISSING) + "\\");
 }
 
+// The active window owns the message, so it cannot be used meanwhile.
+TEST_F(GetLongPathTest, TheMessageIsOwnedByTheActiveWindow) {
+    HWND window = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetActiveWindow(window);
+    ASSERT_EQ(GetActiveWindow(), window);
+    RobotTask robot;
+    RobotInit(&robot, FAILURE_TITLE, ROBOT_PRESS);
+    robot.button = IDOK;
+    RobotStart(&robot);
+    char result[517] = "";
+    GetLongPath(sizeof result, result, sizeof MISSING, MISSING, 1, 1);
+    const bool found = RobotFinish(&robot);
+    DestroyWindow(window);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(robot.owner, window);
+}
+
 TEST_F(GetLongPathTest, OtherReportValuesGiveTheSameResultSilently) {
     for (int32_t report : {0, 2, -1}) {
         SCOPED_TRACE(report);

@@ -60,6 +60,36 @@ TEST(HostRun, AClickOnAMissingItemFails) {
     EXPECT_EQ(run.report, LOG_LINES) << "the report is still written";
 }
 
+HWND WaitForWindow(const char* windowClass, const char* title) {
+    for (int waited = 0; waited < 20000; waited += 20) {
+        HWND window = FindWindowA(windowClass, title);
+        if (window != nullptr && IsWindowVisible(window)) return window;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+// The status message takes the host as its owner: the host cannot be used,
+// and no second Run can stack a second message, until it is answered.
+TEST(HostRun, TheStatusMessageDisablesTheHostUntilAnswered) {
+    char host[MAX_PATH];
+    ASSERT_EQ(HostProgramPath(host, sizeof host), 0);
+    HostChild child;
+    ASSERT_TRUE(StartHostChild(&child, host, "--status 0 --click 0"));
+    HWND box = WaitForWindow("#32770", "Vorlane Loader");
+    HWND main = FindWindowA("VorlaneStandInHost", nullptr);
+    const HWND owner = box != nullptr ? GetWindow(box, GW_OWNER) : nullptr;
+    const BOOL hostEnabled = main != nullptr && IsWindowEnabled(main);
+    if (box != nullptr) PostMessageA(box, WM_COMMAND, IDOK, 0);
+    std::string report;
+    FinishHostChild(&child, 20000, &report);
+
+    ASSERT_NE(box, nullptr) << "no status message appeared";
+    EXPECT_NE(main, nullptr);
+    EXPECT_EQ(owner, main);
+    EXPECT_FALSE(hostEnabled);
+}
+
 TEST(HostRun, ABadCommandLineIsRefused) {
     EXPECT_EQ(RunHost("--status").exitCode, 2u);
 }
