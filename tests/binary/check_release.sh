@@ -200,6 +200,13 @@ check_icon() {
   echo "ok: icon SHFTLEFT_ICO"
 }
 
+check_no_debug_sections() {
+  local sections
+  sections=$("$objdump" -h "$dll" | awk '$2 ~ /^\.(debug|zdebug)/ { print $2 }' | tr '\n' ' ')
+  [ -z "$sections" ] || fail "carries debug sections: $sections"
+  echo "ok: no debug sections"
+}
+
 [ $# -eq 2 ] || { echo "usage: check_release.sh CHECK DLL" >&2; exit 2; }
 check=check_$1
 dll=$2

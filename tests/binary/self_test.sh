@@ -34,6 +34,12 @@ expect_failure returns Vorlane.dll "_ODBG_Plugininit is not exported"
 expect_failure returns Quessel.dll "MAPFilePerRecordHandler is not exported"
 expect_failure icon Vorlane.dll "no icon group named SHFTLEFT_ICO"
 
+# A DLL with a debug section added.
+mkdir "$scratch/debug" && printf 'debug' >"$scratch/note" &&
+  "${OBJCOPY:-i686-w64-mingw32-objcopy}" --add-section .debug_info="$scratch/note" "$dist/Quessel.dll" \
+    "$scratch/debug/Quessel.dll" 2>/dev/null || exit 1
+expect_failure no_debug_sections debug/Quessel.dll "carries debug sections: .debug_i"
+
 # The real DLLs, with the conventions swapped.
 mkdir "$scratch/real" && cp "$dist/Vorlane.dll" "$dist/Quessel.dll" "$scratch/real/" || exit 1
 RETURNS_OVERRIDE='MAPFilePerRecordHandler ret' \
