@@ -473,3 +473,33 @@ TEST_F(AboutWindowTest, LayoutFontsIconAndTooltipsAsDesigned) {
     EXPECT_GT(CountPixels(shot, titleArea, RGB(0, 0, 128)), 100);
     EXPECT_GT(CountPixels(shot, backArea, RGB(0, 0, 0)), 64);
 }
+
+// The pointer resting on Back brings up its tip, as the user sees it.
+TEST_F(AboutWindowTest, TheBackButtonsTipAppearsUnderThePointer) {
+    HWND tooltip = nullptr;
+    char shown[80] = "";
+    long waited = -1;
+    Screenshot shot;
+    AboutRun run;
+    run.atOpen = [&](HWND about) { tooltip = TooltipOf(about); };
+    run.script = [&](HWND about) {
+        RECT back;
+        GetWindowRect(GetDlgItem(about, ABOUT_BACK), &back);
+        SetCursorPos(back.left + 4, back.top + 4);
+        Sleep(50);
+        SetCursorPos(back.left + 6, back.top + 6);
+        waited = WaitUntil([&] { return tooltip != nullptr && IsWindowVisible(tooltip); }, WAIT_MS);
+        if (waited < 0) return;
+        GetWindowTextA(tooltip, shown, sizeof shown);
+        Sleep(200);  // let it paint
+        CaptureWindow(tooltip, &shot);
+        WriteBmp(shot, std::string(SCREENSHOT_DIR) + "/about_tooltip.bmp");
+    };
+    RunAbout(&run);
+    SetCursorPos(0, 0);
+
+    ASSERT_NE(tooltip, nullptr);
+    ASSERT_GE(waited, 0) << "no tip appeared over Back";
+    EXPECT_STREQ(shown, "Close this Window");
+    EXPECT_GT(shot.width, 0);
+}
