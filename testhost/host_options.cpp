@@ -8,7 +8,7 @@
 const char HOST_USAGE[] =
     "usage: ollydbg.exe [--status N] [--name ADDR TYPE TEXT]... [--message CAPTION]\n"
     "                   [--run PATH | --cancel | --click N]... [--time] [--print FILE]\n"
-    "                   [--screenshot FILE] [--measure]\n";
+    "                   [--screenshot FILE] [--measure] [--modules]\n";
 
 static bool ReadDecimal(const char* text, int32_t* value) {
     char* end = nullptr;
@@ -86,6 +86,11 @@ static bool ApplyMeasure(HostOptions* options, char**) {
     return true;
 }
 
+static bool ApplyModules(HostOptions* options, char**) {
+    options->printModules = 1;
+    return true;
+}
+
 struct OptionRule {
     const char* name;
     int argumentCount;
@@ -96,7 +101,7 @@ static const OptionRule RULES[] = {
     {"--status", 1, ApplyStatus}, {"--name", 3, ApplyName},   {"--message", 1, ApplyMessage},
     {"--run", 1, ApplyRun},       {"--cancel", 0, ApplyCancel}, {"--click", 1, ApplyClick},
     {"--time", 0, ApplyTime},     {"--print", 1, ApplyPrint},   {"--screenshot", 1, ApplyScreenshot},
-    {"--measure", 0, ApplyMeasure},
+    {"--measure", 0, ApplyMeasure}, {"--modules", 0, ApplyModules},
 };
 
 static const OptionRule* FindRule(const char* name) {

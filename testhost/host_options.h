@@ -1,7 +1,7 @@
 // The stand-in host's command line for scripted runs:
 //   ollydbg.exe [--status N] [--name ADDR TYPE TEXT]... [--message CAPTION]
 //               [--run PATH | --cancel | --click N]... [--time] [--print FILE]
-//               [--screenshot FILE] [--measure]
+//               [--screenshot FILE] [--measure] [--modules]
 // Steps (--run, --cancel, --click) are clicked in the order given, each
 // after the previous action has returned.
 #pragma once
@@ -36,6 +36,7 @@ struct HostOptions {
     int32_t printTimes;          // --time: report each step's elapsed-ms
     const char* screenshotPath;  // --screenshot: a BMP of the progress window
     int32_t measure;             // --measure: report ticks, chunk times, probes, memory
+    int32_t printModules;        // --modules: report where the plug-in's DLL lies
     int32_t stepCount;
     HostStep steps[HOST_MAX_STEPS];
     int32_t nameCount;           // --name: names in the host before the plug-in loads

@@ -128,6 +128,11 @@ int32_t WriteHostReport(const char* path, const HostScript* script) {
     FILE* file = fopen(path, "wb");
     if (file == nullptr) return -1;
     for (const HostLogLine& line : Host().log) fprintf(file, "log: %s\n", line.text.c_str());
+    // Where the plug-in lies, so that its map can be rebased to it.
+    if (script->options->printModules == 1) {
+        fprintf(file, "module: Vorlane.dll %llX\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA("Vorlane.dll"))));
+    }
     for (const HostBroadcast& b : Host().broadcasts) fprintf(file, "broadcast: %u %u %u\n", b.message, b.first, b.second);
     for (const std::string& fault : Host().stackFaults) fprintf(file, "stack-fault: %s\n", fault.c_str());
     for (const auto& label : HostNamesOfType(NAME_TYPE_LABEL)) {

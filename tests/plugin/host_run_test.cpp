@@ -54,6 +54,13 @@ TEST(HostRun, AClickThroughTheMenuIsTimed) {
         << run.report;
 }
 
+TEST(HostRun, ModulesTellWhereThePluginLies) {
+    const HostRun run = RunHost("--modules");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(std::regex_match(run.report, std::regex(std::string(LOG_LINES) + "module: Vorlane.dll [0-9A-F]+0000\n")))
+        << run.report;
+}
+
 TEST(HostRun, AClickOnAMissingItemFails) {
     const HostRun run = RunHost("--click 3");
     EXPECT_EQ(run.exitCode, 4u);
