@@ -99,6 +99,10 @@ _Broadcast"
       EXPECTED_RETURNS="MAPFilePerCharacterHandler ret_\$0x10
 MAPFilePerRecordHandler ret_\$0x8"
       ;;
+    vorlane-map.exe)
+      HOST_IMPORTS_ALLOWED=""
+      HOST_IMPORTS_REQUIRED=""
+      ;;
     *)
       fail "no expectations for this DLL"
       ;;
@@ -151,6 +155,7 @@ check_imports() {
         problems+=$'\n'"  $function from the runtime DLL $module (link it statically)"
         ;;
       kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | ole32.dll | msvcrt.dll | hhctrl.ocx) ;;
+      dbghelp.dll) ;;
       *)
         problems+=$'\n'"  $function from $module, which is no Windows system DLL"
         ;;
