@@ -45,3 +45,15 @@ void HostReset();
 
 // The names of one type, by address.
 std::vector<std::pair<uint32_t, std::string>> HostNamesOfType(int32_t type);
+
+// Whoever shows the host's state (its main window) hears of each log line
+// and broadcast as it arrives, so that the services need no window.
+struct HostListener {
+    void* context;
+    void (*logged)(void* context, const HostLogLine& line);
+    void (*broadcast)(void* context, const HostBroadcast& broadcast);
+};
+
+// From now on listener hears the services; null for nobody. It outlives
+// HostReset, and the caller keeps it alive until it is replaced.
+void HostListen(const HostListener* listener);
