@@ -2,9 +2,24 @@
 
 #include <stdio.h>
 
+// Sized in advance: growing by doubling would copy a large table's names
+// several times over.
+static void ReserveSnapshot(const HostNameTable& table, int32_t type, NamesSnapshot* snapshot) {
+    size_t rows = 0;
+    size_t bytes = 0;
+    for (const auto& entry : table) {
+        if (entry.first.second != type) continue;
+        ++rows;
+        bytes += entry.second.size() + 1;
+    }
+    snapshot->rows.reserve(rows);
+    snapshot->text.reserve(bytes);
+}
+
 void TakeNamesSnapshot(const HostNameTable& table, int32_t type, NamesSnapshot* snapshot) {
     snapshot->rows.clear();
     snapshot->text.clear();
+    ReserveSnapshot(table, type, snapshot);
     for (const auto& entry : table) {
         if (entry.first.second != type) continue;
         snapshot->rows.push_back({entry.first.first, static_cast<uint32_t>(snapshot->text.size())});
