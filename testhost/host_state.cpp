@@ -14,6 +14,10 @@ static const HostListener* listener = nullptr;
 
 void HostListen(const HostListener* newListener) { listener = newListener; }
 
+void HostStopListening(const HostListener* oldListener) {
+    if (listener == oldListener) listener = nullptr;
+}
+
 std::vector<std::pair<uint32_t, std::string>> HostNamesOfType(int32_t type) {
     std::vector<std::pair<uint32_t, std::string>> result;
     for (const auto& entry : Host().names) {

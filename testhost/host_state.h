@@ -54,6 +54,9 @@ struct HostListener {
     void (*broadcast)(void* context, const HostBroadcast& broadcast);
 };
 
-// From now on listener hears the services; null for nobody. It outlives
-// HostReset, and the caller keeps it alive until it is replaced.
+// From now on listener hears the services. It outlives HostReset, and the
+// caller keeps it alive until it stops listening or another takes over.
 void HostListen(const HostListener* listener);
+
+// Nobody hears the services any more, if listener was the one that did.
+void HostStopListening(const HostListener* listener);

@@ -95,7 +95,8 @@ static void LayOutPanes(HostWindow* state, int width, int height) {
     MoveWindow(state->names, 0, namesTop, width, area > namesTop ? area - namesTop : 0, TRUE);
     // Room for the scroll bar that a long list brings, so that the names
     // never need a horizontal one.
-    const int nameWidth = width - ADDRESS_COLUMN_WIDTH - GetSystemMetrics(SM_CXVSCROLL) - 2 * GetSystemMetrics(SM_CXEDGE);
+    const int frame = GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE);
+    const int nameWidth = width - ADDRESS_COLUMN_WIDTH - frame;
     SendMessageA(state->names, LVM_SETCOLUMNWIDTH, 1, nameWidth > 0 ? nameWidth : 0);
 }
 
@@ -124,7 +125,7 @@ static LRESULT OnNotify(HostWindow* state, const NMHDR* header) {
 }
 
 static void OnDestroy(HostWindow* state) {
-    HostListen(nullptr);
+    HostStopListening(&state->listener);
     if (state->quitOnDestroy == 1) PostQuitMessage(state->script != nullptr ? state->script->exitCode : 0);
     state->window = nullptr;
     state->log = nullptr;
