@@ -1,6 +1,7 @@
-// ollydbg.exe, the stand-in host: loads Vorlane.dll from its own folder as
-// the debugger does, shows its menu, and runs a user's session or, with a
-// script on the command line, clicks through it and reports.
+// ollydbg.exe, the stand-in host: loads Vorlane.dll from its plug-in folder as
+// the debugger does, shows its menu, log and Names list, and runs a user's
+// session or, with a script on the command line, clicks through it and
+// reports.
 #include "built_dll.h"
 #include "host_menu.h"
 #include "host_options.h"
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     static HostPlugin plugin;
     static HostScript script;
     state.quitOnDestroy = 1;
-    if (CreateHostWindow(&state, "OllyDbg") == nullptr) return HOST_EXIT_NO_PLUGIN;
+    if (CreateHostWindow(&state, "Vorlane stand-in host") == nullptr) return HOST_EXIT_NO_PLUGIN;
     if (LoadPluginInto(&state, &plugin) != HOST_PLUGIN_LOADED) return HOST_EXIT_NO_PLUGIN;
     ShowWindow(state.window, SW_SHOWNORMAL);
     // Probes every 5 ms: a steady rate well inside one 10 ms tick.

@@ -8,7 +8,7 @@
 const char HOST_USAGE[] =
     "usage: ollydbg.exe [--status N] [--name ADDR TYPE TEXT]... [--message CAPTION]\n"
     "                   [--run PATH | --cancel | --click N]... [--time] [--print FILE]\n"
-    "                   [--screenshot FILE] [--measure] [--modules]\n";
+    "                   [--screenshot FILE] [--screenshot-host FILE] [--measure] [--modules]\n";
 
 static bool ReadDecimal(const char* text, int32_t* value) {
     char* end = nullptr;
@@ -81,6 +81,11 @@ static bool ApplyScreenshot(HostOptions* options, char** arguments) {
     return true;
 }
 
+static bool ApplyHostShot(HostOptions* options, char** arguments) {
+    options->hostShotPath = arguments[0];
+    return true;
+}
+
 static bool ApplyMeasure(HostOptions* options, char**) {
     options->measure = 1;
     return true;
@@ -101,7 +106,7 @@ static const OptionRule RULES[] = {
     {"--status", 1, ApplyStatus}, {"--name", 3, ApplyName},   {"--message", 1, ApplyMessage},
     {"--run", 1, ApplyRun},       {"--cancel", 0, ApplyCancel}, {"--click", 1, ApplyClick},
     {"--time", 0, ApplyTime},     {"--print", 1, ApplyPrint},   {"--screenshot", 1, ApplyScreenshot},
-    {"--measure", 0, ApplyMeasure}, {"--modules", 0, ApplyModules},
+    {"--screenshot-host", 1, ApplyHostShot}, {"--measure", 0, ApplyMeasure}, {"--modules", 0, ApplyModules},
 };
 
 static const OptionRule* FindRule(const char* name) {
@@ -134,5 +139,5 @@ int32_t ParseHostOptions(int argc, char** argv, HostOptions* options, char* erro
 }
 
 bool IsScriptedRun(const HostOptions* options) {
-    return options->stepCount > 0 || options->printPath != nullptr;
+    return options->stepCount > 0 || options->printPath != nullptr || options->hostShotPath != nullptr;
 }

@@ -1,7 +1,7 @@
 // The stand-in host's command line for scripted runs:
 //   ollydbg.exe [--status N] [--name ADDR TYPE TEXT]... [--message CAPTION]
 //               [--run PATH | --cancel | --click N]... [--time] [--print FILE]
-//               [--screenshot FILE] [--measure] [--modules]
+//               [--screenshot FILE] [--screenshot-host FILE] [--measure] [--modules]
 // Steps (--run, --cancel, --click) are clicked in the order given, each
 // after the previous action has returned.
 #pragma once
@@ -35,6 +35,7 @@ struct HostOptions {
     const char* messageCaption;  // --message: answer message boxes with this caption
     int32_t printTimes;          // --time: report each step's elapsed-ms
     const char* screenshotPath;  // --screenshot: a BMP of the progress window
+    const char* hostShotPath;    // --screenshot-host: a BMP of the main window after the steps
     int32_t measure;             // --measure: report ticks, chunk times, probes, memory
     int32_t printModules;        // --modules: report where the plug-in's DLL lies
     int32_t stepCount;

@@ -48,6 +48,8 @@ static void StartRobots(HostScript* script, const HostStep* step) {
 
 static void Finish(HostScript* script, HWND window) {
     if (script->options->screenshotPath != nullptr) script->shotTaken = StopProgressShot(&script->progressShot);
+    const char* hostShot = script->options->hostShotPath;
+    if (hostShot != nullptr) script->hostShotTaken = SaveWindowShot(window, hostShot);
     if (script->options->measure == 1) StopLoadMeasure();
     const char* path = script->options->printPath;
     if (path != nullptr && WriteHostReport(path, script) != 0) {
@@ -141,6 +143,9 @@ int32_t WriteHostReport(const char* path, const HostScript* script) {
     WriteStepLines(file, script);
     if (script->options->screenshotPath != nullptr) {
         fprintf(file, "screenshot: %s\n", script->shotTaken ? script->options->screenshotPath : "none");
+    }
+    if (script->options->hostShotPath != nullptr) {
+        fprintf(file, "host-screenshot: %s\n", script->hostShotTaken ? script->options->hostShotPath : "none");
     }
     if (script->options->measure == 1) WriteLoadMeasure(file);
     const bool written = ferror(file) == 0;

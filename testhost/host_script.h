@@ -37,6 +37,7 @@ struct HostScript {
     HostStepResult results[HOST_MAX_STEPS];
     ProgressShot progressShot;    // --screenshot
     bool shotTaken;
+    bool hostShotTaken;           // --screenshot-host
     int exitCode;
 };
 

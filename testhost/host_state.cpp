@@ -10,6 +10,14 @@ HostState& Host() {
 
 void HostReset() { Host() = HostState(); }
 
+static const HostListener* listener = nullptr;
+
+void HostListen(const HostListener* newListener) { listener = newListener; }
+
+void HostStopListening(const HostListener* oldListener) {
+    if (listener == oldListener) listener = nullptr;
+}
+
 std::vector<std::pair<uint32_t, std::string>> HostNamesOfType(int32_t type) {
     std::vector<std::pair<uint32_t, std::string>> result;
     for (const auto& entry : Host().names) {
@@ -22,6 +30,7 @@ extern "C" {
 
 void HOST_CALL _Addtolist(int32_t address, int32_t highlight, const char* text) {
     Host().log.push_back({address, highlight, text != nullptr ? text : ""});
+    if (listener != nullptr) listener->logged(listener->context, Host().log.back());
 }
 
 int32_t HOST_CALL _Getstatus(void) {
@@ -46,6 +55,7 @@ int32_t HOST_CALL _Insertname(uint32_t address, int32_t type, const char* name) 
 
 void HOST_CALL _Broadcast(uint32_t message, uint32_t first, uint32_t second) {
     Host().broadcasts.push_back({message, first, second});
+    if (listener != nullptr) listener->broadcast(listener->context, Host().broadcasts.back());
 }
 
 }  // extern "C"

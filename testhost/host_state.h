@@ -46,3 +46,18 @@ void HostReset();
 
 // The names of one type, by address.
 std::vector<std::pair<uint32_t, std::string>> HostNamesOfType(int32_t type);
+
+// Whoever shows the host's state (its main window) hears of each log line
+// and broadcast as it arrives, so that the services need no window.
+struct HostListener {
+    void* context;
+    void (*logged)(void* context, const HostLogLine& line);
+    void (*broadcast)(void* context, const HostBroadcast& broadcast);
+};
+
+// From now on listener hears the services. It outlives HostReset, and the
+// caller keeps it alive until it stops listening or another takes over.
+void HostListen(const HostListener* listener);
+
+// Nobody hears the services any more, if listener was the one that did.
+void HostStopListening(const HostListener* listener);

@@ -28,6 +28,7 @@ struct Measure {
     LONGLONG firstTick;
     LONGLONG clearedAt;               // the old labels removed: the load starts
     LONGLONG redrawnAt;               // the redraw asked for: the load is over
+    LONGLONG refreshedAt;             // the host's windows show the new labels
     HWND window;
     DWORD probeMs;
     volatile LONG stop;
@@ -109,6 +110,7 @@ void TimedDeletenamerange(uint32_t first, uint32_t last, int32_t type) {
 void TimedBroadcast(uint32_t message, uint32_t first, uint32_t second) {
     measure.redrawnAt = Now();
     _Broadcast(message, first, second);
+    measure.refreshedAt = Now();
 }
 
 struct ImportHook {
@@ -238,6 +240,7 @@ void WriteLoadMeasure(FILE* file) {
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     fprintf(file, "load-ms: %.0f\n", Microseconds(measure.redrawnAt - measure.clearedAt) / 1000);
+    fprintf(file, "refresh-ms: %.1f\n", Microseconds(measure.refreshedAt - measure.redrawnAt) / 1000);
     fprintf(file, "ticks-ms: %.0f\n", Microseconds(measure.lastTick - measure.firstTick) / 1000);
     fprintf(file, "ticks: %ld\n", measure.ticks);
     fprintf(file, "tick-gap-us-median: %.0f\n", Percentile(measure.tickGapUs, 0.5));

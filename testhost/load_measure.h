@@ -1,5 +1,6 @@
 // Measurements of a load for the benchmark: how long it takes from the
-// removal of the old labels to the redraw, the plug-in's timer ticks and
+// removal of the old labels to the redraw, how long the host's windows
+// then take to show the new labels, the plug-in's timer ticks and
 // the time it spends on each chunk (its USER32 timer calls, seen through
 // its import table), what it allocates (its heap and C runtime calls), how
 // long messages posted to the host's window wait while it loads, and the

@@ -75,6 +75,15 @@ int CountPixels(const Screenshot& shot, const RECT& area, COLORREF colour) {
 // A bar this far along shows that the load is well under way.
 enum { SHOT_AT_PERCENT = 20, PAINT_WAIT_MS = 15 };
 
+bool SaveWindowShot(HWND window, const char* path) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+    // The screen gets what was drawn a moment later under Wine's X11 driver.
+    Sleep(PAINT_WAIT_MS);
+    Screenshot picture;
+    return CaptureWindow(window, &picture) && WriteBmp(picture, path);
+}
+
 // A top-level window of the process that holds a progress bar that far.
 struct ProgressSearch {
     HWND found;

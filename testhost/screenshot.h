@@ -25,6 +25,10 @@ bool WriteBmp(const Screenshot& shot, const std::string& path);
 // Pixels of exactly this colour inside a rectangle of the shot.
 int CountPixels(const Screenshot& shot, const RECT& area, COLORREF colour);
 
+// Paints window and its children now, then saves what the screen shows
+// of it to path. True when the shot was written.
+bool SaveWindowShot(HWND window, const char* path);
+
 // Starts a thread that waits for the progress window of a load in this
 // process (a top-level window holding a progress bar that has moved), then
 // saves a shot of it to path. StopProgressShot ends the wait; true when

@@ -67,6 +67,27 @@ TEST(HostRun, AClickOnAMissingItemFails) {
     EXPECT_EQ(run.report, LOG_LINES) << "the report is still written";
 }
 
+TEST(HostRun, TheMainWindowIsPhotographedAfterTheSteps) {
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    const std::string shot = std::string(folder) + "vorlane-host-shot.bmp";
+    DeleteFileA(shot.c_str());
+    const HostRun run = RunHost("--screenshot-host \"" + shot + "\"");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.report, std::string(LOG_LINES) + "host-screenshot: " + shot + "\n");
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER header = {};
+    FILE* bmp = fopen(shot.c_str(), "rb");
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(fread(&file, sizeof file, 1, bmp), 1u);
+    EXPECT_EQ(fread(&header, sizeof header, 1, bmp), 1u);
+    fclose(bmp);
+    DeleteFileA(shot.c_str());
+    EXPECT_EQ(file.bfType, 0x4D42);
+    EXPECT_GE(header.biWidth, 640);
+    EXPECT_GE(header.biHeight, 480);
+}
+
 HWND WaitForWindow(const char* windowClass, const char* title) {
     for (int waited = 0; waited < 20000; waited += 20) {
         HWND window = FindWindowA(windowClass, title);
