@@ -63,7 +63,8 @@ std::optional<uint64_t> layOut(SegmentTable& table, const ReadSettings& settings
         segment.start = next;
         next = (next + segment.end + kPage - 1) / kPage * kPage;
     }
-    return base;
+    // The map itself states no base; Delphi's default is what it implies.
+    return kDelphiImageBase;
 }
 
 //  SSSS:OOOOOOOO       Name
