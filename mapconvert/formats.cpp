@@ -65,19 +65,21 @@ bool allHex(std::string_view text) {
 // llvm-nm writes '?' for a type it does not know.
 bool isTypeLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '?'; }
 
-// ADDR T name, or a blank address for an undefined symbol.
+// ADDR T name, or a blank address for an undefined symbol. nm writes 8 or
+// 16 digits; llvm-nm as few as the image's highest address needs.
 enum class NmLine { Address, Undefined, Other };
 
 NmLine nmLine(std::string_view line) {
-    for (size_t width : {size_t{8}, size_t{16}}) {
-        if (line.size() < width + 4 || line[width] != ' ' || !isTypeLetter(line[width + 1]) ||
-            line[width + 2] != ' ' || line[width + 3] == ' ') {
-            continue;
-        }
-        const std::string_view address = line.substr(0, width);
-        if (allHex(address)) return NmLine::Address;
-        if (address.find_first_not_of(' ') == std::string_view::npos) return NmLine::Undefined;
+    const size_t first = line.find_first_not_of(' ');
+    if (first == std::string_view::npos) return NmLine::Other;
+    const size_t width = first == 0 ? line.find(' ') : first - 1;
+    if (width < 8 || width > 16 || line.size() < width + 4 || !isTypeLetter(line[width + 1]) ||
+        line[width + 2] != ' ' || line[width + 3] == ' ') {
+        return NmLine::Other;
     }
+    const std::string_view address = line.substr(0, width);
+    if (allHex(address)) return NmLine::Address;
+    if (address.find_first_not_of(' ') == std::string_view::npos) return NmLine::Undefined;
     return NmLine::Other;
 }
 
