@@ -2,13 +2,12 @@
 // name an address keeps.
 #pragma once
 
+#include "mapconvert/address_index.h"
 #include "mapconvert/line_reader.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace mapconvert {
@@ -32,6 +31,16 @@ struct InputStats {
     uint64_t skips(Skip reason) const { return skipped[static_cast<size_t>(reason)]; }
 };
 
+// A name at its address. The names lie one after another in one text,
+// which costs far less memory than a string each.
+struct Symbol {
+    uint64_t address;
+    uint64_t offset;
+    uint32_t length;
+    // Which input the symbol came from, once inputs are merged.
+    uint32_t input;
+};
+
 struct NameRules {
     bool demangle = false;
     // Every name rather than one per address.
@@ -47,6 +56,9 @@ public:
     // Run does with the loader's own lines; otherwise the first one stays.
     SymbolCollector(const NameRules& rules, bool lastWins);
 
+    // Makes room for the symbols of a map of that many bytes, so that the
+    // lists are not copied over and over as they grow.
+    void expect(uint64_t mapBytes);
     // One symbol of the map at its address as the map gives it.
     void add(uint64_t address, std::string_view name, bool i386C);
     // One symbol of the map that is not kept.
@@ -57,15 +69,23 @@ public:
     bool nextLine(LineReader& lines, std::string_view& line);
 
     InputStats stats;
-    // One name per address, or with rules.all every name in map order.
-    std::unordered_map<uint64_t, std::string> byAddress;
-    std::vector<std::pair<uint64_t, std::string>> inOrder;
+    // One name per address in the order the addresses first came, or with
+    // rules.all every name in map order.
+    std::vector<Symbol> symbols;
+    std::string names;
 
 private:
     bool excluded(std::string_view name) const;
+    uint32_t find(uint64_t address);
+    void remember(uint32_t position);
 
     const NameRules& rules_;
     bool lastWins_;
+    // Maps mostly list their addresses ascending; while they do, the last
+    // address is all a lookup needs, and the index is built only when one
+    // comes out of order.
+    bool ascending_ = true;
+    AddressIndex index_;
 };
 
 }  // namespace mapconvert

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
 namespace mapconvert {
 
@@ -53,6 +52,15 @@ std::string printable(std::string_view line) {
     return shown;
 }
 
+// The bytes left to read in a file, 0 when that cannot be told (a pipe).
+uint64_t inputSize(std::FILE* file) {
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
+    const long end = std::ftell(file);
+    if (std::fseek(file, start, SEEK_SET) != 0) return 0;
+    return end > start ? static_cast<uint64_t>(end - start) : 0;
+}
+
 struct Closer {
     void operator()(std::FILE* file) const {
         if (file != stdin) std::fclose(file);
@@ -60,70 +68,71 @@ struct Closer {
 };
 using File = std::unique_ptr<std::FILE, Closer>;
 
-// Every name that will be written, with the input it came from.
-struct Entry {
-    uint32_t input;
-    std::string name;
-};
-
 class Merger {
 public:
     explicit Merger(bool all) : all_(all) {}
 
-    // Rebases one input's names into the output; later inputs replace.
+    // Rebases one input's names into the output, in the input's own list
+    // to spare memory.
     void add(uint32_t input, SymbolCollector& symbols, InputReport& report) {
         const uint64_t mapBase = report.mapBaseUsed.value_or(0);
         const uint64_t base = report.baseUsed.value_or(mapBase);
-        auto place = [&](uint64_t raw, std::string& name) {
-            const auto address = rebase(raw, mapBase, base);
-            if (!address || *address > 0xFFFFFFFFu) return ++report.stats.skips(Skip::Outside32Bits), void();
-            if (*address == 0) return ++report.stats.skips(Skip::AddressZero), void();
+        std::vector<Symbol>& list = symbols.symbols;
+        size_t kept = 0;
+        for (const Symbol& symbol : list) {
+            const auto address = rebase(symbol.address, mapBase, base);
+            if (!address || *address > 0xFFFFFFFFu) {
+                ++report.stats.skips(Skip::Outside32Bits);
+                continue;
+            }
+            if (*address == 0) {
+                ++report.stats.skips(Skip::AddressZero);
+                continue;
+            }
             const uint32_t at = static_cast<uint32_t>(*address);
             report.lowest = report.placed ? std::min(report.lowest, at) : at;
             report.highest = report.placed ? std::max(report.highest, at) : at;
             report.placed = true;
-            store(input, at, std::move(name));
-        };
-        for (auto& [raw, name] : symbols.inOrder) place(raw, name);
-        for (auto& [raw, name] : symbols.byAddress) place(raw, name);
+            list[kept++] = Symbol{at, symbol.offset, symbol.length, input};
+        }
+        list.resize(kept);
+        if (placed_.empty()) {
+            placed_ = std::move(list);
+        } else {
+            placed_.insert(placed_.end(), list.begin(), list.end());
+        }
+        names_.push_back(std::move(symbols.names));
     }
 
-    std::vector<Line> finish(std::vector<InputReport>& reports) {
-        std::vector<Line> lines;
-        if (all_) {
-            std::stable_sort(everyName_.begin(), everyName_.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-            for (auto& [address, entry] : everyName_) {
-                ++reports[entry.input].stats.written;
-                lines.push_back(Line{address, std::move(entry.name)});
+    // Addresses ascending; inputs and, with --all, names in their order
+    // (an input's names lie in its text in map order). Without --all the
+    // last name at an address is the later input's.
+    void finish(Conversion& conversion) {
+        std::sort(placed_.begin(), placed_.end(), [](const Symbol& a, const Symbol& b) {
+            if (a.address != b.address) return a.address < b.address;
+            return a.input != b.input ? a.input < b.input : a.offset < b.offset;
+        });
+        conversion.names = std::move(names_);
+        conversion.lines.reserve(placed_.size());
+        for (size_t i = 0; i < placed_.size(); ++i) {
+            const Symbol& entry = placed_[i];
+            InputStats& stats = conversion.inputs[entry.input].stats;
+            if (!all_ && i + 1 < placed_.size() && placed_[i + 1].address == entry.address) {
+                ++stats.replaced;
+                continue;
             }
-            return lines;
+            ++stats.written;
+            const std::string_view names = conversion.names[entry.input];
+            conversion.lines.push_back(
+                Line{static_cast<uint32_t>(entry.address), names.substr(entry.offset, entry.length)});
         }
-        lines.reserve(oneName_.size());
-        for (auto& [address, entry] : oneName_) {
-            ++reports[entry.input].stats.written;
-            lines.push_back(Line{address, std::move(entry.name)});
-        }
-        std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.address < b.address; });
-        for (const auto& [input, count] : replaced_) reports[input].stats.replaced = count;
-        return lines;
+        placed_ = std::vector<Symbol>();
     }
 
 private:
-    void store(uint32_t input, uint32_t address, std::string&& name) {
-        if (all_) {
-            everyName_.emplace_back(address, Entry{input, std::move(name)});
-            return;
-        }
-        auto [place, added] = oneName_.try_emplace(address, Entry{input, std::string()});
-        if (!added) ++replaced_[place->second.input];
-        place->second = Entry{input, std::move(name)};
-    }
-
     bool all_;
-    std::unordered_map<uint32_t, Entry> oneName_;
-    std::vector<std::pair<uint32_t, Entry>> everyName_;
-    std::unordered_map<uint32_t, uint64_t> replaced_;
+    std::vector<Symbol> placed_;
+    std::vector<std::string> names_;
 };
 
 std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& options, const NameRules& rules,
@@ -131,6 +140,7 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
     const std::string& path = spec.path;
     File file(path == "-" ? stdin : std::fopen(path.c_str(), "rb"));
     if (!file) return Failure{path, std::strerror(errno)};
+    const uint64_t size = inputSize(file.get());
     LineReader lines(file.get());
     const std::string_view head = lines.head();
     if (lines.error() != 0) return Failure{path, std::strerror(lines.error())};
@@ -153,6 +163,7 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
     if (report.format == Format::Flat) lines.dropCarriageReturns();
     const std::optional<uint64_t> givenMapBase = spec.mapBase ? spec.mapBase : options.mapBase;
     holder = std::make_unique<SymbolCollector>(rules, report.format == Format::Flat);
+    holder->expect(size);
     ReadResult read = readerFor(report.format)(lines, *holder, ReadSettings{givenMapBase});
     if (lines.error() != 0) return Failure{path, std::strerror(lines.error())};
     report.stats = holder->stats;
@@ -233,7 +244,7 @@ std::variant<Conversion, Failure> convert(const std::vector<InputSpec>& inputs, 
         }
         conversion.inputs.push_back(std::move(report));
     }
-    conversion.lines = merger.finish(conversion.inputs);
+    merger.finish(conversion);
     warnOverlaps(conversion.inputs, conversion.warnings);
     return conversion;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -50,10 +51,12 @@ struct InputReport {
 
 struct Line {
     uint32_t address;
-    std::string name;
+    // Into Conversion::names.
+    std::string_view name;
 };
 
 struct Conversion {
+    std::vector<std::string> names;
     std::vector<Line> lines;
     std::vector<InputReport> inputs;
     std::vector<std::string> warnings;
