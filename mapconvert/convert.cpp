@@ -141,7 +141,10 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
     File file(path == "-" ? stdin : std::fopen(path.c_str(), "rb"));
     if (!file) return Failure{path, std::strerror(errno)};
     const uint64_t size = inputSize(file.get());
-    LineReader lines(file.get());
+    constexpr size_t kSmallestBlock = 64 << 10;
+    const size_t block = size == 0 ? LineReader::kLargestBlock
+                                   : static_cast<size_t>(std::clamp<uint64_t>(size + 1, kSmallestBlock, LineReader::kLargestBlock));
+    LineReader lines(file.get(), block);
     const std::string_view head = lines.head();
     if (lines.error() != 0) return Failure{path, std::strerror(lines.error())};
     const std::string first = "'" + printable(firstLine(head)) + "'";

@@ -6,20 +6,18 @@
 
 namespace mapconvert {
 
-static constexpr size_t kBlock = 1 << 20;
-
-LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kBlock) {}
+LineReader::LineReader(std::FILE* file, size_t block) : file_(file), block_(block), buffer_(new char[block]) {}
 
 bool LineReader::fill() {
     if (eof_) return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) return true;
+    if (end_ == block_) return true;
     errno = 0;
-    const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    const size_t got = std::fread(buffer_.get() + end_, 1, block_ - end_, file_);
     end_ += got;
     if (got == 0) {
         eof_ = true;
@@ -30,9 +28,9 @@ bool LineReader::fill() {
 }
 
 std::string_view LineReader::head() {
-    while (end_ < buffer_.size() && fill()) {
+    while (end_ < block_ && fill()) {
     }
-    return std::string_view(buffer_.data() + begin_, end_ - begin_);
+    return std::string_view(buffer_.get() + begin_, end_ - begin_);
 }
 
 void LineReader::append(const char* data, size_t size) {
@@ -50,7 +48,7 @@ bool LineReader::next(std::string_view& line) {
     cut_ = false;
     bool any = false;
     for (;;) {
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         const size_t available = end_ - begin_;
         const char* feed = static_cast<const char*>(std::memchr(start, '\n', available));
         const size_t take = feed != nullptr ? static_cast<size_t>(feed - start) : available;

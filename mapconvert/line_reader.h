@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 namespace mapconvert {
 
@@ -16,7 +16,10 @@ public:
     // Bytes kept of one line; the rest of a longer line is read and dropped.
     static constexpr size_t kLineLimit = 64 * 1024;
 
-    explicit LineReader(std::FILE* file);
+    // Reads one block at a time; a file known to be small needs no more
+    // than its size.
+    static constexpr size_t kLargestBlock = 1 << 20;
+    explicit LineReader(std::FILE* file, size_t block = kLargestBlock);
 
     // Drop carriage returns wherever they stand, as a Run does.
     void dropCarriageReturns() { dropCarriageReturns_ = true; }
@@ -42,7 +45,9 @@ private:
 
     std::FILE* file_;
     bool dropCarriageReturns_ = false;
-    std::vector<char> buffer_;
+    // Not zeroed: it is only ever read where it was filled.
+    size_t block_;
+    std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0;
     size_t end_ = 0;
     bool eof_ = false;
