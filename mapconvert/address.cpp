@@ -1,5 +1,8 @@
 #include "mapconvert/address.h"
 
+#include <cinttypes>
+#include <cstdio>
+
 namespace mapconvert {
 
 bool isHexDigit(char c) {
@@ -10,6 +13,12 @@ static unsigned hexValue(char c) {
     if (c <= '9') return static_cast<unsigned>(c - '0');
     if (c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
     return static_cast<unsigned>(c - 'a' + 10);
+}
+
+std::string hexText(uint64_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%08" PRIX64, value);
+    return text;
 }
 
 std::optional<uint64_t> parseAddress(std::string_view text) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace mapconvert {
@@ -19,5 +20,8 @@ uint32_t hexToLong(std::string_view text);
 std::optional<uint64_t> rebase(uint64_t address, uint64_t mapBase, uint64_t base);
 
 bool isHexDigit(char c);
+
+// 0x and at least 8 upper-case digits, for messages.
+std::string hexText(uint64_t value);
 
 }  // namespace mapconvert

@@ -28,12 +28,6 @@ Reader readerFor(Format format) {
     return readFlat;
 }
 
-std::string hex(uint64_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%08" PRIX64, value);
-    return text;
-}
-
 // Shows a line from a file that may be binary: control bytes escaped,
 // and cut.
 std::string printable(std::string_view line) {
@@ -196,8 +190,8 @@ void warnOverlaps(const std::vector<InputReport>& reports, std::vector<std::stri
             const InputReport& a = reports[i];
             const InputReport& b = reports[j];
             if (!a.placed || !b.placed || a.highest < b.lowest || b.highest < a.lowest) continue;
-            warnings.push_back("'" + a.path + "' (" + hex(a.lowest) + "-" + hex(a.highest) + ") and '" + b.path +
-                               "' (" + hex(b.lowest) + "-" + hex(b.highest) +
+            warnings.push_back("'" + a.path + "' (" + hexText(a.lowest) + "-" + hexText(a.highest) + ") and '" + b.path +
+                               "' (" + hexText(b.lowest) + "-" + hexText(b.highest) +
                                ") overlap; where both name an address, the later input's name is written");
         }
     }

@@ -1,5 +1,7 @@
 #include "mapconvert/output.h"
 
+#include "mapconvert/address.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
@@ -20,12 +22,7 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-std::string hex(std::optional<uint64_t> value) {
-    if (!value) return "none";
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%08" PRIX64, *value);
-    return text;
-}
+std::string hex(std::optional<uint64_t> value) { return value ? hexText(*value) : "none"; }
 
 std::FILE* createBeside(const std::string& path, std::string& created) {
 #ifdef _WIN32

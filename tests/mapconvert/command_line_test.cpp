@@ -17,12 +17,6 @@ struct ErrorCase {
     std::vector<std::string> messageParts;
 };
 
-std::vector<std::string> withFixtures(const std::vector<std::string>& args) {
-    std::vector<std::string> result;
-    for (const std::string& arg : args) result.push_back(arg[0] == '@' ? fixture(arg.substr(1)) : arg);
-    return result;
-}
-
 const ErrorCase kErrorCases[] = {
     {"unreadable", {"no-such.map"}, 1, {"vorlane-map: error: 'no-such.map': No such file or directory"}},
     {"a folder", {FIXTURES_DIR}, 1, {"error: '" FIXTURES_DIR "': Is a directory"}},
@@ -60,11 +54,7 @@ TEST_P(ErrorTest, SaysWhyAndWritesNothing) {
     for (const std::string& part : c.messageParts) EXPECT_NE(run.err.find(part), std::string::npos) << part << "\n" << run.err;
 }
 
-std::string caseName(const testing::TestParamInfo<ErrorCase>& info) {
-    std::string name;
-    for (const char* p = info.param.name; *p != '\0'; ++p) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
-}
+std::string caseName(const testing::TestParamInfo<ErrorCase>& info) { return testName(info.param.name); }
 
 INSTANTIATE_TEST_SUITE_P(Errors, ErrorTest, testing::ValuesIn(kErrorCases), caseName);
 

@@ -17,12 +17,6 @@ struct ReaderCase {
     bool warns = false;
 };
 
-std::vector<std::string> withFixtures(const std::vector<std::string>& args) {
-    std::vector<std::string> result;
-    for (const std::string& arg : args) result.push_back(arg[0] == '@' ? fixture(arg.substr(1)) : arg);
-    return result;
-}
-
 const ReaderCase kReaderCases[] = {
     {"link32", {"@link32.map"},
      "00401000 _main\n00401010 ?run@App@@QAEXXZ\n00401020 ??_EWidget@@UAEPAXI@Z\n00401030 _helper@8\n"
@@ -107,11 +101,7 @@ TEST_P(ReaderTest, WritesTheLinesAndReports) {
     EXPECT_EQ(run.err.find("warning") != std::string::npos, c.warns) << run.err;
 }
 
-std::string caseName(const testing::TestParamInfo<ReaderCase>& info) {
-    std::string name;
-    for (const char* p = info.param.name; *p != '\0'; ++p) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
-}
+std::string caseName(const testing::TestParamInfo<ReaderCase>& info) { return testName(info.param.name); }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ReaderTest, testing::ValuesIn(kReaderCases), caseName);
 

@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,18 @@ std::string quoted(const std::string& text) {
 }  // namespace
 
 std::string fixture(const std::string& name) { return std::string(FIXTURES_DIR) + "/" + name; }
+
+std::vector<std::string> withFixtures(const std::vector<std::string>& args) {
+    std::vector<std::string> result;
+    for (const std::string& arg : args) result.push_back(arg[0] == '@' ? fixture(arg.substr(1)) : arg);
+    return result;
+}
+
+std::string testName(const char* description) {
+    std::string name;
+    for (const char* p = description; *p != '\0'; ++p) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
 
 std::string scratchDir(const std::string& test) {
     const std::filesystem::path dir = std::filesystem::path(SCRATCH_DIR) / test;

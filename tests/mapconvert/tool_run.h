@@ -15,6 +15,10 @@ struct ToolRun {
 ToolRun runTool(const std::vector<std::string>& args, const std::string* stdinText = nullptr);
 
 std::string fixture(const std::string& name);
+// The arguments with each leading '@' replaced by the fixtures' folder.
+std::vector<std::string> withFixtures(const std::vector<std::string>& args);
+// A test case's name of letters, digits and underscores.
+std::string testName(const char* description);
 // A fresh folder for one test's files.
 std::string scratchDir(const std::string& test);
 void writeFile(const std::string& path, const std::string& bytes);
