@@ -75,11 +75,16 @@ if ! cmp -s "$work/native.out" "$work/windows.out" || ! grep -q after "$work/win
   failures=$((failures + 1))
 fi
 
-# -o writes the same file.
+# -o writes the same file, over an existing one.
 cases=$((cases + 1))
+echo old >"$work/windows.txt"
 "$native" -q gnu32.map -o "$work/native.txt"
 windows -q gnu32.map -o "$work/windows.txt"
 cmp "$work/native.txt" "$work/windows.txt" || failures=$((failures + 1))
+if ls "$work" | grep -q '\.tmp'; then
+  echo "FAILED: a temporary file was left behind"
+  failures=$((failures + 1))
+fi
 
 echo "same output under Wine: $cases cases, $failures failed"
 [ "$failures" -eq 0 ]
