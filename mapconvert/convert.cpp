@@ -173,10 +173,10 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
         return Failure{path, "an lld-link /lldmap holds RVAs only; give the module's base with --base or INPUT@BASE"};
     }
     if (report.baseUsed && !report.mapBaseUsed) {
-        return Failure{path, "cannot rebase: a " + description + " states no base of its own; give it as "
-                             "INPUT@BASE:MAPBASE or with --map-base"};
+        return Failure{path, "cannot rebase: the map states no base of its own (read as " + description +
+                                 "); give it as INPUT@BASE:MAPBASE or with --map-base"};
     }
-    if (report.stats.symbolsRead == 0) return Failure{path, "no symbols in this " + description};
+    if (report.stats.symbolsRead == 0) return Failure{path, "no symbols found (read as " + description + ")"};
     return std::nullopt;
 }
 

@@ -104,12 +104,12 @@ bool isFlatLine(std::string_view line) {
     return !address.empty() && allHex(address) && !trimBlanks(line.substr(9)).empty();
 }
 
-bool isFlat(const std::vector<std::string_view>& lines, bool every) {
+bool isFlat(const std::vector<std::string_view>& lines) {
     size_t flatLines = 0;
     for (std::string_view line : lines) {
         if (isFlatLine(line)) {
             ++flatLines;
-        } else if (every && !trimBlanks(line).empty()) {
+        } else if (!trimBlanks(line).empty()) {
             return false;
         }
     }
@@ -131,7 +131,8 @@ bool fits(Format format, const std::vector<std::string_view>& lines, bool strict
         case Format::Borland: return anyLine(lines, isBorlandLine);
         case Format::LldMap: return anyLine(lines, isLldMapHeading);
         case Format::Nm: return isNm(lines, strict);
-        case Format::Flat: return isFlat(lines, strict);
+        // A Run reads any file; forced, so does the converter.
+        case Format::Flat: return !strict || isFlat(lines);
     }
     return false;
 }

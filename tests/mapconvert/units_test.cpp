@@ -141,7 +141,7 @@ TEST(Detect, NmOnlyWhenEveryAddressLineHasOneTypeLetter) {
     EXPECT_EQ(detectFormat("hello\n00401000 _main\n"), std::nullopt);
     EXPECT_EQ(detectFormat(std::string("\0\1\2", 3)), std::nullopt);
     EXPECT_FALSE(fitsFormat(Format::Gnu, readFile(fixture("link32.map"))));
-    EXPECT_TRUE(fitsFormat(Format::Flat, "junk\n00401000 _main\n"));
+    EXPECT_TRUE(fitsFormat(Format::Flat, "junk\n0040100 short\n"));
 }
 
 // Lines of megabytes keep their first bytes, and the rest is dropped.
