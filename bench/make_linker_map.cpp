@@ -23,9 +23,9 @@ void writeLink(std::FILE* out, uint64_t bytes, uint64_t distinct) {
     uint64_t written = 0;
     for (uint64_t i = 0; written < bytes; ++i) {
         const uint32_t offset = static_cast<uint32_t>((distinct != 0 ? i % distinct : i) * 16 % 0x7FFF0000u);
-        const int n = std::fprintf(out, " 0001:%08X       ?function_%llu@Bench@@QAEHH@Z %08X f   bench.lib:unit%llu.obj\n",
-                                   offset, static_cast<unsigned long long>(i), kBase + 0x1000 + offset,
-                                   static_cast<unsigned long long>(i / 64));
+        const int n = std::fprintf(
+            out, " 0001:%08X       ?function_%llu@Bench@@QAEHH@Z %08X f   bench.lib:unit%llu.obj\n", offset,
+            static_cast<unsigned long long>(i), kBase + 0x1000 + offset, static_cast<unsigned long long>(i / 64));
         written += static_cast<uint64_t>(n);
     }
     std::fprintf(out, "\n entry point at        0001:00000000\n\n Static symbols\n\n");
@@ -39,10 +39,12 @@ void writeGnu(std::FILE* out, uint64_t bytes, uint64_t distinct) {
                  kBase, kBase);
     uint64_t written = 0;
     for (uint64_t i = 0; written < bytes; ++i) {
-        const uint32_t address = kBase + 0x1000 + static_cast<uint32_t>((distinct != 0 ? i % distinct : i) * 16 % 0x7FFF0000u);
+        const uint32_t address =
+            kBase + 0x1000 + static_cast<uint32_t>((distinct != 0 ? i % distinct : i) * 16 % 0x7FFF0000u);
         int n = 0;
-        if (i % 8 == 0) n += std::fprintf(out, " .text          0x%08x       0x80 unit%llu.o\n", address,
-                                          static_cast<unsigned long long>(i / 8));
+        if (i % 8 == 0)
+            n += std::fprintf(out, " .text          0x%08x       0x80 unit%llu.o\n", address,
+                              static_cast<unsigned long long>(i / 8));
         n += std::fprintf(out, "                0x%08x                bench::function_%llu(int, double)\n", address,
                           static_cast<unsigned long long>(i));
         written += static_cast<uint64_t>(n);

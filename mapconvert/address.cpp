@@ -5,9 +5,7 @@
 
 namespace mapconvert {
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 static unsigned hexValue(char c) {
     if (c <= '9') return static_cast<unsigned>(c - '0');

@@ -136,8 +136,9 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
     if (!file) return Failure{path, std::strerror(errno)};
     const uint64_t size = inputSize(file.get());
     constexpr size_t kSmallestBlock = 64 << 10;
-    const size_t block = size == 0 ? LineReader::kLargestBlock
-                                   : static_cast<size_t>(std::clamp<uint64_t>(size + 1, kSmallestBlock, LineReader::kLargestBlock));
+    const size_t block =
+        size == 0 ? LineReader::kLargestBlock
+                  : static_cast<size_t>(std::clamp<uint64_t>(size + 1, kSmallestBlock, LineReader::kLargestBlock));
     LineReader lines(file.get(), block);
     const std::string_view head = lines.head();
     if (lines.error() != 0) return Failure{path, std::strerror(lines.error())};
@@ -152,8 +153,10 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
     } else {
         const auto found = detectFormat(head);
         if (!found) {
-            return Failure{path, "no map format recognised (known: " + formatNameList() + "; --format forces one); "
-                                 "its first line is " + first};
+            return Failure{path, "no map format recognised (known: " + formatNameList() +
+                                     "; --format forces one); "
+                                     "its first line is " +
+                                     first};
         }
         report.format = *found;
     }
@@ -190,8 +193,8 @@ void warnOverlaps(const std::vector<InputReport>& reports, std::vector<std::stri
             const InputReport& a = reports[i];
             const InputReport& b = reports[j];
             if (!a.placed || !b.placed || a.highest < b.lowest || b.highest < a.lowest) continue;
-            warnings.push_back("'" + a.path + "' (" + hexText(a.lowest) + "-" + hexText(a.highest) + ") and '" + b.path +
-                               "' (" + hexText(b.lowest) + "-" + hexText(b.highest) +
+            warnings.push_back("'" + a.path + "' (" + hexText(a.lowest) + "-" + hexText(a.highest) + ") and '" +
+                               b.path + "' (" + hexText(b.lowest) + "-" + hexText(b.highest) +
                                ") overlap; where both name an address, the later input's name is written");
         }
     }

@@ -54,7 +54,8 @@ void printHelp() {
         "  --all                 write every name, not one per address (the last one wins in the debugger)\n"
         "  --prefix TEXT         put TEXT before every name\n"
         "  --module-prefix       put each input's file name without its extension and a dot before its names\n"
-        "  --exclude PATTERN     drop names matching the shell pattern (as the map gives them or demangled); repeatable\n"
+        "  --exclude PATTERN     drop names matching the shell pattern (as the map gives them or demangled); "
+        "repeatable\n"
         "  --demangle            write C++ names readably and drop i386 C decorations (_f, _f@8, @f@4)\n"
         "  -q, --quiet           print no report on standard error\n"
         "  -h, --help            print this help\n"
@@ -150,7 +151,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: warning: '%s': %s\n", kTool, input.path.c_str(), warning.c_str());
         }
     }
-    for (const std::string& warning : conversion.warnings) std::fprintf(stderr, "%s: warning: %s\n", kTool, warning.c_str());
+    for (const std::string& warning : conversion.warnings)
+        std::fprintf(stderr, "%s: warning: %s\n", kTool, warning.c_str());
     if (line.output.empty()) {
         if (!writeLines(conversion.lines, stdout)) return fail("-", "cannot write to standard output");
     } else if (const auto reason = replaceFile(line.output, conversion.lines)) {

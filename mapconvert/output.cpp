@@ -102,7 +102,8 @@ std::string formatReport(const Conversion& conversion, const std::string& output
         text += "  map base " + hex(input.mapBaseUsed) + (input.mapBase != input.mapBaseUsed ? " (given)" : "") +
                 ", base used " + (rebased ? hex(input.baseUsed) : hex(input.mapBaseUsed) + " (not rebased)") + "\n";
         std::snprintf(line, sizeof line,
-                      "  symbols read %" PRIu64 ", lines written %" PRIu64 ", replaced by a later input %" PRIu64 "\n"
+                      "  symbols read %" PRIu64 ", lines written %" PRIu64 ", replaced by a later input %" PRIu64
+                      "\n"
                       "  skipped: absolute %" PRIu64 ", outside 32 bits %" PRIu64 ", address 0 %" PRIu64
                       ", same address %" PRIu64 ", control byte %" PRIu64 ", excluded %" PRIu64
                       ", not code or data %" PRIu64 "; names cut %" PRIu64 "\n",

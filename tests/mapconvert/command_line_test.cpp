@@ -20,18 +20,26 @@ struct ErrorCase {
 const ErrorCase kErrorCases[] = {
     {"unreadable", {"no-such.map"}, 1, {"vorlane-map: error: 'no-such.map': No such file or directory"}},
     {"a folder", {FIXTURES_DIR}, 1, {"error: '" FIXTURES_DIR "': Is a directory"}},
-    {"unrecognised", {"@../tool_run.h"}, 1,
+    {"unrecognised",
+     {"@../tool_run.h"},
+     1,
      {"no map format recognised (known: link, gnu, borland, nm, lldmap, flat;",
       "its first line is '// Runs the vorlane-map program"}},
-    {"forced format mismatch", {"--format", "gnu", "@link32.map"}, 1,
+    {"forced format mismatch",
+     {"--format", "gnu", "@link32.map"},
+     1,
      {"link32.map': not a gnu map (GNU ld -Map); its first line is ' app'"}},
     {"unknown format name", {"--format", "coff", "@link32.map"}, 2, {"unknown format 'coff'"}},
-    {"nothing fits 32 bits", {"@link64.map"}, 1,
+    {"nothing fits 32 bits",
+     {"@link64.map"},
+     1,
      {"link64.map': no symbol fits 32 bits", "this debugger debugs only 32-bit programs",
       "--base can move a module's symbols below 4 GiB"}},
     {"rebased out of 32 bits", {"@gnu32.map@FFFFF000"}, 1, {"no symbol fits 32 bits"}},
     {"no symbols", {"@cbuilder_segments.map"}, 1, {"cbuilder_segments.map': no symbols found (read as Delphi"}},
-    {"rebasing without a map base", {"@list.nm", "--base", "10000000"}, 1,
+    {"rebasing without a map base",
+     {"@list.nm", "--base", "10000000"},
+     1,
      {"list.nm': cannot rebase: the map states no base of its own (read as nm", "--map-base"}},
     {"lldmap without a base", {"@app.lldmap"}, 1, {"app.lldmap': an lld-link /lldmap holds RVAs only"}},
     {"base of 17 digits", {"--base", "10000000000000000", "@link32.map"}, 2, {"malformed address for --base"}},
@@ -52,7 +60,8 @@ TEST_P(ErrorTest, SaysWhyAndWritesNothing) {
     const ToolRun run = runTool(withFixtures(c.args));
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_EQ(run.out, "");
-    for (const std::string& part : c.messageParts) EXPECT_NE(run.err.find(part), std::string::npos) << part << "\n" << run.err;
+    for (const std::string& part : c.messageParts)
+        EXPECT_NE(run.err.find(part), std::string::npos) << part << "\n" << run.err;
 }
 
 std::string caseName(const testing::TestParamInfo<ErrorCase>& info) { return testName(info.param.name); }
@@ -61,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Errors, ErrorTest, testing::ValuesIn(kErrorCases), case
 
 std::vector<std::string> filesIn(const std::string& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -167,8 +177,7 @@ TEST(Flat, OverLongLineStopsAsARunDoes) {
     const ToolRun run = runTool({dir + "/flat.txt", "-q"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "00401000 first\n00401010 " + std::string(254, 'y') + "\n");
-    EXPECT_NE(run.err.find("warning: '" + dir + "/flat.txt': line 2 is longer than 2047 characters"),
-              std::string::npos)
+    EXPECT_NE(run.err.find("warning: '" + dir + "/flat.txt': line 2 is longer than 2047 characters"), std::string::npos)
         << run.err;
 }
 

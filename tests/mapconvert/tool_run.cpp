@@ -40,9 +40,7 @@ std::string scratchDir(const std::string& test) {
     return dir.string();
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -23,11 +23,20 @@ TEST(Address, HexOnlyOneToSixteenDigits) {
         const char* text;
         std::optional<uint64_t> value;
     } cases[] = {
-        {"00400000", 0x400000},   {"0x400000", 0x400000}, {"0X1a", 0x1A},
-        {"ffffffffffffffff", UINT64_MAX}, {"0x0000000140000000", 0x140000000},
-        {"", std::nullopt},       {"0x", std::nullopt},   {"10000000000000000", std::nullopt},
-        {"-1", std::nullopt},     {"+1", std::nullopt},   {"0o17", std::nullopt},
-        {" 12", std::nullopt},    {"12 ", std::nullopt},  {"0x40g0", std::nullopt},
+        {"00400000", 0x400000},
+        {"0x400000", 0x400000},
+        {"0X1a", 0x1A},
+        {"ffffffffffffffff", UINT64_MAX},
+        {"0x0000000140000000", 0x140000000},
+        {"", std::nullopt},
+        {"0x", std::nullopt},
+        {"10000000000000000", std::nullopt},
+        {"-1", std::nullopt},
+        {"+1", std::nullopt},
+        {"0o17", std::nullopt},
+        {" 12", std::nullopt},
+        {"12 ", std::nullopt},
+        {"0x40g0", std::nullopt},
         {"0x0x1", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(parseAddress(c.text), c.value) << c.text;
@@ -55,15 +64,24 @@ TEST(Pattern, ShellStyle) {
         const char* name;
         bool matches;
     } cases[] = {
-        {"??_C@_*", "??_C@_05ABCDEF@hello?$AA@", true}, {"??_C@_*", "?run@App@@QAEXXZ", false},
-        {"__imp_*", "__imp__GetTickCount@0", true},      {"__imp_*", "_imp_x", false},
-        {"*", "", true},                                 {"?", "", false},
-        {"a*b*c", "axxbyyc", true},                      {"a*b*c", "axxbyy", false},
-        {"*.Create", "System.TObject.Create", true},     {"[!_]*", "_main", false},
-        {"[!_]*", "main", true},                         {"[a-c]x", "bx", true},
-        {"[a-c]x", "dx", false},                         {"[]]", "]", true},
-        {"\\*", "*", true},                              {"\\*", "a", false},
-        {"[abc", "[abc", true},                          {"*/*", "a/b", true},
+        {"??_C@_*", "??_C@_05ABCDEF@hello?$AA@", true},
+        {"??_C@_*", "?run@App@@QAEXXZ", false},
+        {"__imp_*", "__imp__GetTickCount@0", true},
+        {"__imp_*", "_imp_x", false},
+        {"*", "", true},
+        {"?", "", false},
+        {"a*b*c", "axxbyyc", true},
+        {"a*b*c", "axxbyy", false},
+        {"*.Create", "System.TObject.Create", true},
+        {"[!_]*", "_main", false},
+        {"[!_]*", "main", true},
+        {"[a-c]x", "bx", true},
+        {"[a-c]x", "dx", false},
+        {"[]]", "]", true},
+        {"\\*", "*", true},
+        {"\\*", "a", false},
+        {"[abc", "[abc", true},
+        {"*/*", "a/b", true},
     };
     for (const auto& c : cases) EXPECT_EQ(matchesPattern(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
     // Stars backtrack without blowing up on a long name.
@@ -124,11 +142,16 @@ TEST(Detect, EachFixtureAsItsFormat) {
         const char* file;
         Format format;
     } cases[] = {
-        {"link32.map", Format::Microsoft},       {"link64.map", Format::Microsoft},
-        {"lld32.map", Format::Microsoft},        {"gnu32.map", Format::Gnu},
-        {"gnu64elf.map", Format::Gnu},           {"delphi_absolute.map", Format::Borland},
-        {"delphi7_relative.map", Format::Borland}, {"delphi_by_name.map", Format::Borland},
-        {"cbuilder_segments.map", Format::Borland}, {"list.nm", Format::Nm},
+        {"link32.map", Format::Microsoft},
+        {"link64.map", Format::Microsoft},
+        {"lld32.map", Format::Microsoft},
+        {"gnu32.map", Format::Gnu},
+        {"gnu64elf.map", Format::Gnu},
+        {"delphi_absolute.map", Format::Borland},
+        {"delphi7_relative.map", Format::Borland},
+        {"delphi_by_name.map", Format::Borland},
+        {"cbuilder_segments.map", Format::Borland},
+        {"list.nm", Format::Nm},
         {"app.lldmap", Format::LldMap},
     };
     for (const auto& c : cases) EXPECT_EQ(detectFormat(readFile(fixture(c.file))), c.format) << c.file;
