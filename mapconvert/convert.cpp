@@ -55,6 +55,14 @@ uint64_t inputSize(std::FILE* file) {
     return end > start ? static_cast<uint64_t>(end - start) : 0;
 }
 
+// A read buffer as large as a small file, so that many small inputs (the
+// fuzzer's) cost little; one block of the largest size otherwise.
+size_t blockFor(uint64_t size) {
+    constexpr uint64_t kSmallest = 64 << 10;
+    if (size == 0) return LineReader::kLargestBlock;
+    return static_cast<size_t>(std::clamp<uint64_t>(size + 1, kSmallest, LineReader::kLargestBlock));
+}
+
 struct Closer {
     void operator()(std::FILE* file) const {
         if (file != stdin) std::fclose(file);
@@ -135,11 +143,7 @@ std::optional<Failure> readInput(const InputSpec& spec, const ConvertOptions& op
     File file(path == "-" ? stdin : std::fopen(path.c_str(), "rb"));
     if (!file) return Failure{path, std::strerror(errno)};
     const uint64_t size = inputSize(file.get());
-    constexpr size_t kSmallestBlock = 64 << 10;
-    const size_t block =
-        size == 0 ? LineReader::kLargestBlock
-                  : static_cast<size_t>(std::clamp<uint64_t>(size + 1, kSmallestBlock, LineReader::kLargestBlock));
-    LineReader lines(file.get(), block);
+    LineReader lines(file.get(), blockFor(size));
     const std::string_view head = lines.head();
     if (lines.error() != 0) return Failure{path, std::strerror(lines.error())};
     const std::string first = "'" + printable(firstLine(head)) + "'";
