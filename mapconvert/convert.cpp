@@ -110,25 +110,25 @@ public:
     // (an input's names lie in its text in map order). Without --all the
     // last name at an address is the later input's.
     void finish(Conversion& conversion) {
-        std::sort(placed_.begin(), placed_.end(), [](const Symbol& a, const Symbol& b) {
+        const auto order = [](const Symbol& a, const Symbol& b) {
             if (a.address != b.address) return a.address < b.address;
             return a.input != b.input ? a.input < b.input : a.offset < b.offset;
-        });
-        conversion.names = std::move(names_);
-        conversion.lines.reserve(placed_.size());
+        };
+        // One map in address order, the common case, needs no sorting.
+        if (!std::is_sorted(placed_.begin(), placed_.end(), order)) std::sort(placed_.begin(), placed_.end(), order);
+        size_t kept = 0;
         for (size_t i = 0; i < placed_.size(); ++i) {
-            const Symbol& entry = placed_[i];
-            InputStats& stats = conversion.inputs[entry.input].stats;
-            if (!all_ && i + 1 < placed_.size() && placed_[i + 1].address == entry.address) {
+            InputStats& stats = conversion.inputs[placed_[i].input].stats;
+            if (!all_ && i + 1 < placed_.size() && placed_[i + 1].address == placed_[i].address) {
                 ++stats.replaced;
                 continue;
             }
             ++stats.written;
-            const std::string_view names = conversion.names[entry.input];
-            conversion.lines.push_back(
-                Line{static_cast<uint32_t>(entry.address), names.substr(entry.offset, entry.length)});
+            placed_[kept++] = placed_[i];
         }
-        placed_ = std::vector<Symbol>();
+        placed_.resize(kept);
+        conversion.lines = std::move(placed_);
+        conversion.names = std::move(names_);
     }
 
 private:

@@ -49,17 +49,17 @@ struct InputReport {
     std::vector<std::string> warnings;
 };
 
-struct Line {
-    uint32_t address;
-    // Into Conversion::names.
-    std::string_view name;
-};
-
 struct Conversion {
+    // The lines in the order written; each one's address fits 32 bits and
+    // its name lies in names[input].
+    std::vector<Symbol> lines;
     std::vector<std::string> names;
-    std::vector<Line> lines;
     std::vector<InputReport> inputs;
     std::vector<std::string> warnings;
+
+    std::string_view nameOf(const Symbol& line) const {
+        return std::string_view(names[line.input]).substr(line.offset, line.length);
+    }
 };
 
 struct Failure {

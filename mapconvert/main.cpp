@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
     for (const std::string& warning : conversion.warnings)
         std::fprintf(stderr, "%s: warning: %s\n", kTool, warning.c_str());
     if (line.output.empty()) {
-        if (!writeLines(conversion.lines, stdout)) return fail("-", "cannot write to standard output");
-    } else if (const auto reason = replaceFile(line.output, conversion.lines)) {
+        if (!writeLines(conversion, stdout)) return fail("-", "cannot write to standard output");
+    } else if (const auto reason = replaceFile(line.output, conversion)) {
         return fail(line.output, *reason);
     }
     if (!line.quiet) {

@@ -43,21 +43,21 @@ std::FILE* createBeside(const std::string& path, std::string& created) {
 
 }  // namespace
 
-uint64_t outputSize(const std::vector<Line>& lines) {
+uint64_t outputSize(const Conversion& conversion) {
     uint64_t bytes = 0;
-    for (const Line& line : lines) bytes += 10 + line.name.size();
+    for (const Symbol& line : conversion.lines) bytes += 10 + line.length;
     return bytes;
 }
 
-bool writeLines(const std::vector<Line>& lines, std::FILE* file) {
+bool writeLines(const Conversion& conversion, std::FILE* file) {
     std::string chunk;
     chunk.reserve(1 << 16);
-    for (const Line& line : lines) {
+    for (const Symbol& line : conversion.lines) {
         char address[9];
         for (int i = 0; i < 8; ++i) address[i] = kHexDigits[(line.address >> (28 - 4 * i)) & 0xF];
         address[8] = ' ';
         chunk.append(address, 9);
-        chunk += line.name;
+        chunk += conversion.nameOf(line);
         chunk += '\n';
         if (chunk.size() >= (1 << 16) - 512) {
             if (std::fwrite(chunk.data(), 1, chunk.size(), file) != chunk.size()) return false;
@@ -67,11 +67,11 @@ bool writeLines(const std::vector<Line>& lines, std::FILE* file) {
     return std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size() && std::fflush(file) == 0;
 }
 
-std::optional<std::string> replaceFile(const std::string& path, const std::vector<Line>& lines) {
+std::optional<std::string> replaceFile(const std::string& path, const Conversion& conversion) {
     std::string temporary;
     std::FILE* file = createBeside(path, temporary);
     if (file == nullptr) return std::string(std::strerror(errno));
-    const bool written = writeLines(lines, file);
+    const bool written = writeLines(conversion, file);
     const int writeError = errno;
     const bool closed = std::fclose(file) == 0;
     std::error_code error;
@@ -117,7 +117,7 @@ std::string formatReport(const Conversion& conversion, const std::string& output
             text += line;
         }
     }
-    const uint64_t bytes = outputSize(conversion.lines);
+    const uint64_t bytes = outputSize(conversion);
     const uint64_t ticks = loadTicks(bytes);
     std::snprintf(line, sizeof line, "vorlane-map: %zu lines, %" PRIu64 " bytes to ", conversion.lines.size(), bytes);
     text += line + outputName;

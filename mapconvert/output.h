@@ -12,14 +12,14 @@
 namespace mapconvert {
 
 // "AAAAAAAA NAME\n" for every line; the size in bytes.
-uint64_t outputSize(const std::vector<Line>& lines);
+uint64_t outputSize(const Conversion& conversion);
 // Writes the lines; false on a write error.
-bool writeLines(const std::vector<Line>& lines, std::FILE* file);
+bool writeLines(const Conversion& conversion, std::FILE* file);
 
 // Writes the lines into a new file beside path and renames it over path
 // once all is written: the target is never left half-written. The
 // system's reason on failure.
-std::optional<std::string> replaceFile(const std::string& path, const std::vector<Line>& lines);
+std::optional<std::string> replaceFile(const std::string& path, const Conversion& conversion);
 
 // Whether two paths name one existing file.
 bool sameFile(const std::string& a, const std::string& b);

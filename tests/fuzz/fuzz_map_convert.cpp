@@ -43,10 +43,10 @@ void writeFile(const std::string& path, const std::string& bytes) {
     fclose(file);
 }
 
-std::string render(const std::vector<mapconvert::Line>& lines) {
+std::string render(const mapconvert::Conversion& conversion) {
     const std::string path = scratchPath("rendered");
     FILE* file = fopen(path.c_str(), "wb+");
-    FUZZ_CHECK(file != nullptr && mapconvert::writeLines(lines, file), "cannot render the lines");
+    FUZZ_CHECK(file != nullptr && mapconvert::writeLines(conversion, file), "cannot render the lines");
     rewind(file);
     std::string text;
     char chunk[4096];
@@ -97,13 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mapconvert::ConvertOptions detected;
     detected.base = 0x10000000;
     detected.mapBase = 0x00400000;
-    if (const auto* conversion = convertOrNot(input, detected, result)) checkLayout(render(conversion->lines));
+    if (const auto* conversion = convertOrNot(input, detected, result)) checkLayout(render(*conversion));
 
     mapconvert::ConvertOptions flat;
     flat.format = mapconvert::Format::Flat;
     const auto* first = convertOrNot(input, flat, result);
     if (first == nullptr) return 0;
-    const std::string text = render(first->lines);
+    const std::string text = render(*first);
     checkLayout(text);
     if (text.empty()) return 0;
     const std::string output = scratchPath("output");
@@ -111,6 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::variant<mapconvert::Conversion, mapconvert::Failure> again;
     const auto* second = convertOrNot(output, flat, again);
     FUZZ_CHECK(second != nullptr, "the lines written do not read back");
-    FUZZ_CHECK(render(second->lines) == text, "the lines written read back differently");
+    FUZZ_CHECK(render(*second) == text, "the lines written read back differently");
     return 0;
 }
