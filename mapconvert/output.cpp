@@ -122,8 +122,8 @@ std::string formatReport(const Conversion& conversion, const std::string& output
     std::snprintf(line, sizeof line, "vorlane-map: %zu lines, %" PRIu64 " bytes to ", conversion.lines.size(), bytes);
     text += line + outputName;
     std::snprintf(line, sizeof line,
-                  "; the debugger loads them in %" PRIu64 " ticks of 10 ms (about %" PRIu64 ".%02" PRIu64 " s)\n",
-                  ticks, ticks / 100, ticks % 100);
+                  "; the debugger loads them in %" PRIu64 " %s of 10 ms (about %" PRIu64 ".%02" PRIu64 " s)\n",
+                  ticks, ticks == 1 ? "tick" : "ticks", ticks / 100, ticks % 100);
     text += line;
     return text;
 }
