@@ -8,18 +8,24 @@ start_display() {
   fdfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
   VORLANE_XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+  for _ in $(seq 200); do [ -s "$fdfile" ] && break; sleep 0.05; done
   DISPLAY=:$(head -n1 "$fdfile")
   export DISPLAY
   rm -f "$fdfile"
+  if [ "$DISPLAY" = ":" ]; then
+    echo "display: Xvfb did not start" >&2
+    stop_display
+    return 1
+  fi
   openbox --sm-disable >/dev/null 2>&1 &
   VORLANE_WM_PID=$!
   # The window manager is up once it names itself on the root window.
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.05
   done
   echo "display: the window manager did not start on $DISPLAY" >&2
+  stop_display
   return 1
 }
 
