@@ -98,7 +98,7 @@ fi
 # lld-link /map with the symbol table kept for the oracle; clang for
 # 32-bit MSVC code, no C runtime.
 if clang --target=i686-pc-windows-msvc -O0 -c "$here/app.cpp" -o lld.obj &&
-  lld-link /dll /noentry /nodefaultlib /debug:symtab /map:lld.map /out:lld.dll lld.obj; then
+  lld-link /dll /noentry /nodefaultlib /debug:symtab /map:lld.map /lldmap:lld.lldmap /out:lld.dll lld.obj; then
   oracle lld.dll 0 i686-w64-mingw32-objdump >lld.oracle
   convert lld.map -o lld.labels
   check "lld-link map" lld.oracle lld.labels _add_numbers '\?twice@Widget@ns@@QAEHH@Z' '\?helper@@YAHH@Z' \
@@ -106,6 +106,13 @@ if clang --target=i686-pc-windows-msvc -O0 -c "$here/app.cpp" -o lld.obj &&
   oracle lld.dll $(( 0x20000000 - 0x10000000 )) i686-w64-mingw32-objdump >lld.oracle.moved
   convert lld.map --base 0x20000000 -o lld.labels.moved
   check "lld-link map rebased" lld.oracle.moved lld.labels.moved _add_numbers
+  # /lldmap holds RVAs, and names already demangled: only the addresses
+  # meet the oracle's, so the oracle takes the label's name where they do.
+  lld_base=$(i686-w64-mingw32-objdump -p lld.dll | sed -nE 's/^ImageBase\s+([0-9a-f]+)$/\1/p')
+  convert "lld.lldmap@$lld_base" -o lld.lldmap.labels
+  awk 'NR == FNR { at[$1] = 1; next } $1 in at' lld.oracle lld.lldmap.labels >lld.lldmap.oracle
+  check "lld-link /lldmap at the DLL's base" lld.lldmap.oracle lld.lldmap.labels _add_numbers '_call_std@4' \
+    'public: int __thiscall ns::Widget::twice\(int\)'
   llvm-nm lld.dll >lld.llvm-nm
   convert lld.llvm-nm -o lld.llvm-nm.labels
   check "llvm-nm of the lld-link DLL" lld.oracle lld.llvm-nm.labels _add_numbers '\?helper@@YAHH@Z'
