@@ -12,14 +12,11 @@ fail() {
   exit 1
 }
 
+# The named exports as "ORDINAL NAME RVA", one a line, by ordinal.
+pe_exports() { OBJDUMP=$objdump "$(dirname "${BASH_SOURCE[0]}")/../../tools/pe-exports" "$dll"; }
+
 # The export directory's entries as "ORDINAL NAME", one a line, by ordinal.
-exports() {
-  "$objdump" -p "$dll" | awk '
-    /^Ordinal Base/ { base = $3 }
-    /^\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
-    table && /^\t\[ *[0-9]+\] / { gsub(/[\[\]]/, " "); print $1 + base, $2; next }
-    table { table = 0 }' | sort -n
-}
+exports() { pe_exports | cut -d' ' -f1,2; }
 
 # Number of slots in the export address table (named or not).
 export_slots() {
@@ -41,14 +38,7 @@ imports() {
 returns_of() {
   local name=$1 base rva start
   base=$("$objdump" -p "$dll" | awk '/^ImageBase/ { print $2 }')
-  rva=$("$objdump" -p "$dll" | awk -v want="$name" '
-    /^Ordinal Base/ { base = $3 }
-    /^Export Address Table -- Ordinal Base/ { eat = 1; next }
-    eat && /^\t\[ *[0-9]+\] \+base\[ *[0-9]+\] [0-9a-f]+ Export RVA/ {
-      line = $0; gsub(/[\[\]+]/, " ", line); split(line, f, " "); rvaOf[f[3]] = f[4]; next }
-    /^\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
-    table && /^\t\[ *[0-9]+\] / { line = $0; gsub(/[\[\]]/, " ", line); split(line, f, " ")
-      if (f[2] == want) { print rvaOf[f[1] + base]; exit } }')
+  rva=$(pe_exports | awk -v want="$name" '$2 == want { print $3; exit }')
   if [ -z "$rva" ]; then
     echo "no-export"
     return
